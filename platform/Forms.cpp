@@ -129,6 +129,7 @@ TEdit::TEdit(QWidget* parent, int left, int top, int width, int height, const ch
     : QLineEdit(QString::fromUtf8(text), parent)
 {
     setGeometry(left, top, width, height);
+    setCursorPosition(0);
 }
 
 TImage::TImage(QWidget* parent, int left, int top, int width, int height)

@@ -72,7 +72,12 @@ class TEdit : public QLineEdit {
 public:
     TEdit(QWidget* parent, int left, int top, int width, int height, const char* text);
     std::string Text() const { return text().toStdString(); }
-    void SetText(const std::string& text) { setText(QString::fromStdString(text)); }
+    // Shown from its start, as a narrow box should.
+    void SetText(const std::string& text)
+    {
+        setText(QString::fromStdString(text));
+        setCursorPosition(0);
+    }
 };
 
 // A picture panel: shows its picture unscaled from the top-left corner, cut

@@ -1,9 +1,301 @@
 #include "platform/JPEG.h"
 
+#include <cerrno>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>  // jpeglib.h wants FILE and size_t declared first
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
 #include "platform/Exception.h"
+#include "platform/SysUtils.h"
 
 int ScreenColorDepth = 24;
 
-void TJPEGImage::LoadFromFile(const std::string&) { throw Exception("JPEG decoding is not built yet"); }
-void TJPEGImage::LoadFromBytes(std::vector<unsigned char>) { throw Exception("JPEG decoding is not built yet"); }
-QImage TJPEGImage::Decode() const { throw Exception("JPEG decoding is not built yet"); }
+namespace {
+
+// What one picture may cost at most: the file held in memory, libjpeg's own
+// working memory (a progressive or two-pass decode buffers the whole image),
+// and the decoded picture itself at 4 bytes a pixel.
+constexpr std::size_t kMemoryLimit = std::size_t{512} << 20;  // 512 MiB
+constexpr std::uint64_t kMaxPixels = kMemoryLimit / sizeof(QRgb);
+
+// The palette of an 8-bit display leaves 236 entries to a picture.
+constexpr int kPaletteColors = 236;
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// ---- Reading the file -------------------------------------------------------
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::vector<unsigned char> ReadWholeFile(const std::string& fileName)
+{
+    // fopen accepts a directory on some systems and only the read fails; say
+    // what is wrong instead.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(fileName, ignored))
+        throw Exception("Cannot open file " + Quoted(fileName) + ". " +
+                        std::make_error_code(std::errc::is_a_directory).message());
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+    if (!file) throw Exception("Cannot open file " + Quoted(fileName) + ". " + std::generic_category().message(errno));
+
+    // In chunks, with a bound: a device such as /dev/zero never ends.
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[1 << 16];
+    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get())) {
+        if (n > kMemoryLimit - bytes.size())
+            throw Exception("File " + Quoted(fileName) + " is too large for a JPEG picture (more than " +
+                            IntToStr(static_cast<int>(kMemoryLimit >> 20)) + " MiB)");
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    if (std::ferror(file.get()))
+        throw Exception("Cannot read file " + Quoted(fileName) + ". " + std::generic_category().message(errno));
+    return bytes;
+}
+
+// ---- The library's errors ---------------------------------------------------
+
+// libjpeg's error_exit must not return. It jumps back to the setjmp in
+// Guarded(), and the caller raises Exception once back in C++.
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first member: cinfo->err points here
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void JumpBack(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings (a file cut off inside its scan, for one) and traces stay quiet:
+// the library carries on and so do we.
+void DiscardMessage(j_common_ptr, int) {}
+void DiscardOutput(j_common_ptr) {}
+
+// The only frame with a setjmp. Nothing between it and the library's longjmp
+// owns a resource (steps hold plain pointers only), so the jump skips no
+// destructor.
+template <class Step>
+bool Guarded(std::jmp_buf& jump, const Step& step)
+{
+    if (setjmp(jump) != 0) return false;
+    step();
+    return true;
+}
+
+// A decompression object over bytes in memory, destroyed with this object:
+// after success and after an error alike.
+class Decompressor {
+public:
+    Decompressor()
+    {
+        info_.err = jpeg_std_error(&errors_.pub);
+        errors_.pub.error_exit = JumpBack;
+        errors_.pub.emit_message = DiscardMessage;
+        errors_.pub.output_message = DiscardOutput;
+    }
+    // info_ starts zeroed, so this is safe even if jpeg_create_decompress failed.
+    ~Decompressor() { jpeg_destroy_decompress(&info_); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+
+    jpeg_decompress_struct& Info() { return info_; }
+
+    void ReadHeader(const std::vector<unsigned char>& data)
+    {
+        Run([&] {
+            jpeg_create_decompress(&info_);
+            info_.mem->max_memory_to_use = static_cast<long>(kMemoryLimit);
+            // Empty data fails here with JERR_INPUT_EMPTY.
+            jpeg_mem_src(&info_, data.data(), static_cast<unsigned long>(data.size()));
+            jpeg_read_header(&info_, TRUE);
+        });
+    }
+
+    // Runs library calls; a fatal error among them raises Exception.
+    template <class Step>
+    void Run(const Step& step)
+    {
+        if (!Guarded(errors_.jump, step)) throw Exception(ErrorText());
+    }
+
+private:
+    std::string ErrorText()
+    {
+        char text[JMSG_LENGTH_MAX] = {};
+        errors_.pub.format_message(reinterpret_cast<j_common_ptr>(&info_), text);
+        return "JPEG error #" + IntToStr(errors_.pub.msg_code) + " (" + text + ")";
+    }
+
+    ErrorManager errors_{};
+    jpeg_decompress_struct info_{};
+};
+
+// ---- Decoding ---------------------------------------------------------------
+
+// How the library's rows become the picture's.
+enum class Rows {
+    Indexed,       // palette indices, straight into the picture
+    Rgb,           // 3 samples a pixel
+    Cmyk,          // 4 samples a pixel, 0 meaning no ink
+    InvertedCmyk,  // Adobe's convention (Photoshop, libjpeg): 255 meaning no ink
+};
+
+void Quantize(jpeg_decompress_struct& info)
+{
+    // The library's defaults do the rest: Floyd-Steinberg dithering, and the
+    // two-pass quantizer for colour (it falls back to one pass for gray).
+    info.quantize_colors = TRUE;
+    info.desired_number_of_colors = kPaletteColors;
+}
+
+Rows Configure(jpeg_decompress_struct& info)
+{
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    info.dct_method = JDCT_FLOAT;
+    info.do_block_smoothing = TRUE;
+    switch (info.num_components) {
+    case 1:  // gray always goes through the palette
+        Quantize(info);
+        return Rows::Indexed;
+    case 3:  // YCbCr, or coded as RGB
+        info.out_color_space = JCS_RGB;
+        if (ScreenColorDepth > 8) return Rows::Rgb;
+        Quantize(info);
+        return Rows::Indexed;
+    case 4:  // CMYK or YCCK: the library turns YCCK into CMYK, not into RGB.
+        // Always 24-bit: the library quantizes 4 components in one pass only,
+        // and its palette would be in CMYK.
+        info.out_color_space = JCS_CMYK;
+        return info.saw_Adobe_marker ? Rows::InvertedCmyk : Rows::Cmyk;
+    default:
+        throw Exception("JPEG picture has " + IntToStr(info.num_components) +
+                        " colour components; only 1 (gray), 3 (colour) or 4 (CMYK) can be shown");
+    }
+}
+
+void CheckSize(const jpeg_decompress_struct& info)
+{
+    if (std::uint64_t{info.image_width} * info.image_height > kMaxPixels)
+        throw Exception("JPEG picture of " + IntToStr(static_cast<int>(info.image_width)) + " x " +
+                        IntToStr(static_cast<int>(info.image_height)) + " pixels is too large (at most " +
+                        IntToStr(static_cast<int>(kMaxPixels)) + " pixels)");
+}
+
+QImage NewPicture(const jpeg_decompress_struct& info, Rows rows)
+{
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    QImage image(width, height, rows == Rows::Indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (image.isNull())
+        throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) + " pixels");
+    if (rows == Rows::Indexed) {
+        // Valid once jpeg_start_decompress has run (and the first pass with it).
+        const JSAMPARRAY map = info.colormap;
+        const bool gray = info.out_color_components == 1;
+        QList<QRgb> table;
+        for (int i = 0; i < info.actual_number_of_colors; ++i)
+            table.push_back(gray ? qRgb(map[0][i], map[0][i], map[0][i]) : qRgb(map[0][i], map[1][i], map[2][i]));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
+// x * k / 255, rounded.
+int Ink(int x, int k) { return (x * k + 127) / 255; }
+
+void ConvertRow(Rows rows, const JSAMPLE* in, QRgb* out, JDIMENSION width)
+{
+    for (JDIMENSION x = 0; x < width; ++x) {
+        switch (rows) {
+        case Rows::Rgb:
+            out[x] = qRgb(in[0], in[1], in[2]);
+            in += 3;
+            break;
+        case Rows::InvertedCmyk:
+            out[x] = qRgb(Ink(in[0], in[3]), Ink(in[1], in[3]), Ink(in[2], in[3]));
+            in += 4;
+            break;
+        case Rows::Cmyk:
+            out[x] = qRgb(Ink(255 - in[0], 255 - in[3]), Ink(255 - in[1], 255 - in[3]), Ink(255 - in[2], 255 - in[3]));
+            in += 4;
+            break;
+        case Rows::Indexed:
+            return;
+        }
+    }
+}
+
+// Runs under Guarded(): plain pointers and trivial locals only.
+void ReadRows(jpeg_decompress_struct& info, Rows rows, uchar* bits, qsizetype bytesPerLine)
+{
+    // A row buffer from the library's pool is freed with the object, even
+    // after an error.
+    const JSAMPARRAY buffer =
+        rows == Rows::Indexed
+            ? nullptr
+            : info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                     info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
+    while (info.output_scanline < info.output_height) {
+        uchar* line = bits + static_cast<qsizetype>(info.output_scanline) * bytesPerLine;
+        if (rows == Rows::Indexed) {
+            JSAMPROW row = line;
+            jpeg_read_scanlines(&info, &row, 1);
+        } else {
+            jpeg_read_scanlines(&info, buffer, 1);
+            ConvertRow(rows, buffer[0], reinterpret_cast<QRgb*>(line), info.output_width);
+        }
+    }
+}
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+Size HeaderSize(const std::vector<unsigned char>& data)
+{
+    Decompressor jpeg;
+    jpeg.ReadHeader(data);
+    return {static_cast<int>(jpeg.Info().image_width), static_cast<int>(jpeg.Info().image_height)};
+}
+
+}  // namespace
+
+void TJPEGImage::LoadFromFile(const std::string& fileName) { LoadFromBytes(ReadWholeFile(fileName)); }
+
+void TJPEGImage::LoadFromBytes(std::vector<unsigned char> bytes)
+{
+    // Parsed before anything is kept: a bad file leaves this object as it was.
+    // Empty data is kept as it is; Decode() reports it.
+    const Size size = bytes.empty() ? Size{} : HeaderSize(bytes);
+    data_ = std::move(bytes);
+    width_ = size.width;
+    height_ = size.height;
+}
+
+QImage TJPEGImage::Decode() const
+{
+    Decompressor jpeg;
+    jpeg.ReadHeader(data_);
+    jpeg_decompress_struct& info = jpeg.Info();
+    const Rows rows = Configure(info);
+    CheckSize(info);  // before the library or the picture allocate
+    jpeg.Run([&] { jpeg_start_decompress(&info); });
+    QImage image = NewPicture(info, rows);
+    uchar* const bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    jpeg.Run([&] {
+        ReadRows(info, rows, bits, bytesPerLine);
+        jpeg_finish_decompress(&info);
+    });
+    return image;
+}

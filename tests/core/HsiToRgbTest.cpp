@@ -32,6 +32,8 @@ const InverseCase kInverse[] = {
     {"after a load", 255, 255, 255, -23545.9453125f, -64770.0f, 89080.9453125f, 7, 254, 248},
 };
 
+void PrintTo(const InverseCase& c, std::ostream* os) { *os << c.name; }
+
 class Inverse : public ::testing::TestWithParam<InverseCase> {};
 
 TEST_P(Inverse, ExactToTheBit)

@@ -34,6 +34,8 @@ const ForwardCase kForward[] = {
     {"dark blue gray", 10, 20, 30, 0.5, 0x1.a4002d4f3092fp+7, 20},
 };
 
+void PrintTo(const ForwardCase& c, std::ostream* os) { *os << c.name; }
+
 class Forward : public ::testing::TestWithParam<ForwardCase> {};
 
 TEST_P(Forward, ExactToTheBit)
