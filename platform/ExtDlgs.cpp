@@ -1,6 +1,7 @@
 #include "platform/ExtDlgs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "platform/Forms.h"
@@ -26,7 +27,9 @@ bool TOpenPictureDialog::Execute()
     for (const std::string& f : QtNameFilters(Filter)) names << QString::fromStdString(f);
     dialog.setNameFilters(names);
     if (FilterIndex >= 1 && FilterIndex <= names.size()) dialog.selectNameFilter(names[FilterIndex - 1]);
-    if (!FileName.empty()) dialog.selectFile(QString::fromStdString(FileName));
+    // Reopen where the last file was chosen; the name itself is not carried
+    // over, so what is confirmed is only ever what the user chose this time.
+    if (!FileName.empty()) dialog.setDirectory(QFileInfo(QString::fromStdString(FileName)).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     FileName = dialog.selectedFiles().first().toStdString();
     FilterIndex = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;

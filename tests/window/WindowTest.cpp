@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QRawFont>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -62,6 +63,35 @@ void WhenShown(std::function<void(W*)> act)
             }
     });
     timer->start(10);
+}
+
+// Chooses `file` under the dialog's entry `filter` and confirms, as a user
+// typing the whole path would. Should the dialog refuse, it is cancelled, so
+// the test fails instead of hanging.
+void WhenDialogShownChoose(const QString& filter, const QString& file)
+{
+    WhenShown<QFileDialog>([=](QFileDialog* dialog) {
+        dialog->selectNameFilter(filter);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        name->setText(file);
+        static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+        QTimer::singleShot(3000, dialog, [dialog] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->reject();
+            if (dialog->isVisible()) dialog->reject();
+        });
+    });
+}
+
+// A picture of known colours, written as a Windows bitmap.
+QString WriteBitmap(const QString& path, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x % 251, y % 241, (x + 2 * y) % 256));
+    if (!image.save(path, "BMP")) qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 }  // namespace
@@ -284,6 +314,90 @@ private slots:
         QCOMPARE(shown, message);
         QTest::mouseClick(form->Button2, Qt::LeftButton);  // still answering
         QVERIFY(!form->Image2->Picture->Bitmap->Empty());
+    }
+
+    void loadsABitmapChosenInTheDialog_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("100 x 100") << 100 << 100;
+        QTest::newRow("1000 x 1000") << 1000 << 1000;
+        QTest::newRow("wide and short") << 600 << 50;
+    }
+
+    void loadsABitmapChosenInTheDialog()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QTemporaryDir dir;
+        const QString file = WriteBitmap(dir.filePath("picture.bmp"), width, height);
+        WhenDialogShownChoose("BMP (*.bmp)", file);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QVERIFY2(shownErrors.isEmpty(), qPrintable(shownErrors.join('\n')));
+        QCOMPARE(form->Image1->Picture->Bitmap->Width(), width);
+        QCOMPARE(form->Image1->Picture->Bitmap->Height(), height);
+        for (int y = 0; y < PlaneHeight; ++y)
+            for (int x = 0; x < PlaneWidth; ++x) {
+                const bool inside = x < width && y < height;
+                QCOMPARE(int(R[x][y]), inside ? x % 251 : 255);
+                QCOMPARE(int(G[x][y]), inside ? y % 241 : 255);
+                QCOMPARE(int(B[x][y]), inside ? (x + 2 * y) % 256 : 255);
+                QCOMPARE(H[x][y], 255.0);
+                QCOMPARE(S[x][y], 255.0);
+                QCOMPARE(int(I[x][y]), 255);
+            }
+    }
+
+    void failedLoadKeepsTheEarlierPicture_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a JPEG") << "JPEG (*.jpg *.jpeg *)" << "bad.jpg" << QByteArray("BM no JPEG here")
+                                    << "JPEG error #";
+        QTest::newRow("empty JPEG") << "JPEG (*.jpg *.jpeg *)" << "empty.jpg" << QByteArray() << "JPEG error #";
+        QTest::newRow("broken bitmap") << "BMP (*.bmp)" << "bad.bmp" << QByteArray("BM\x10\x00\x00\x00", 6) << "bitmap";
+    }
+
+    void failedLoadKeepsTheEarlierPicture()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        WhenDialogShownChoose("BMP (*.bmp)", WriteBitmap(dir.filePath("good.bmp"), 120, 80));
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QVERIFY(shownErrors.isEmpty());
+        const QImage before = form->Image1->Picture->Bitmap->Image();
+
+        QFile bad(dir.filePath(name));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(bytes);
+        bad.close();
+        WhenDialogShownChoose(filter, bad.fileName());
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QCOMPARE(shownErrors.size(), 1);
+        QVERIFY2(shownErrors[0].contains(message), qPrintable(shownErrors[0]));
+        QCOMPARE(form->Image1->Picture->Bitmap->Image(), before);
+        QVERIFY(std::all_of(&R[0][0], &R[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
+        QVERIFY(std::all_of(&H[0][0], &H[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
+    }
+
+    void cancelAfterALoadKeepsThePicture()
+    {
+        QTemporaryDir dir;
+        WhenDialogShownChoose("BMP (*.bmp)", WriteBitmap(dir.filePath("good.bmp"), 64, 64));
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        const QImage before = form->Image1->Picture->Bitmap->Image();
+        WhenShown<QFileDialog>([](QFileDialog* dialog) {
+            dialog->reject();
+            WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        });
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QCOMPARE(form->Image1->Picture->Bitmap->Image(), before);
+        QVERIFY(std::all_of(&G[0][0], &G[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
     }
 
     void dialogOffersTheTwoEntries()
