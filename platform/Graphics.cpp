@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cctype>
+
 #include "platform/Exception.h"
 #include "platform/JPEG.h"
 

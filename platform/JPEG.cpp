@@ -46,13 +46,21 @@ std::vector<unsigned char> ReadWholeFile(const std::string& fileName)
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
     if (!file) throw Exception("Cannot open file " + Quoted(fileName) + ". " + std::generic_category().message(errno));
 
-    // In chunks, with a bound: a device such as /dev/zero never ends.
+    auto tooLarge = [&] {
+        return Exception("File " + Quoted(fileName) + " is too large for a JPEG picture (more than " +
+                         IntToStr(static_cast<int>(kMemoryLimit >> 20)) + " MiB)");
+    };
     std::vector<unsigned char> bytes;
+    std::error_code noSize;  // not a regular file: its size is known only once read
+    const std::uintmax_t size = std::filesystem::file_size(fileName, noSize);
+    if (!noSize) {
+        if (size > kMemoryLimit) throw tooLarge();
+        bytes.reserve(static_cast<std::size_t>(size));
+    }
+    // In chunks, with the same bound: a device such as /dev/zero never ends.
     unsigned char chunk[1 << 16];
     while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get())) {
-        if (n > kMemoryLimit - bytes.size())
-            throw Exception("File " + Quoted(fileName) + " is too large for a JPEG picture (more than " +
-                            IntToStr(static_cast<int>(kMemoryLimit >> 20)) + " MiB)");
+        if (n > kMemoryLimit - bytes.size()) throw tooLarge();
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
     if (std::ferror(file.get()))
