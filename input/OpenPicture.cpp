@@ -2,13 +2,16 @@
 
 #include "input/CopyPictureToPlanes.h"
 #include "platform/JPEG.h"
+#include "workspace/ChannelPlanes.h"
 
 void LoadChosenPicture(int filterIndex, const std::string& fileName, TPicture& source)
 {
     if (filterIndex == JpegEntry) {
         TJPEGImage jpeg;
         jpeg.LoadFromFile(fileName);
-        source.Bitmap->Assign(jpeg);
+        // The panel shows, and the workspace takes, only the top-left corner:
+        // decode no more of the picture than that.
+        source.Bitmap->SetImage(jpeg.DecodeTopLeft(PlaneWidth, PlaneHeight));
     } else if (filterIndex == BmpEntry) {
         source.LoadFromFile(fileName);
     } else {

@@ -1,6 +1,9 @@
 #include "platform/JPEG.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>  // jpeglib.h wants FILE and size_t declared first
@@ -190,18 +193,29 @@ Rows Configure(jpeg_decompress_struct& info)
     }
 }
 
-void CheckSize(const jpeg_decompress_struct& info)
+void CheckSize(int width, int height)
 {
-    if (std::uint64_t{info.image_width} * info.image_height > kMaxPixels)
-        throw Exception("JPEG picture of " + IntToStr(static_cast<int>(info.image_width)) + " x " +
-                        IntToStr(static_cast<int>(info.image_height)) + " pixels is too large (at most " +
-                        IntToStr(static_cast<int>(kMaxPixels)) + " pixels)");
+    if (std::uint64_t(width) * std::uint64_t(height) > kMaxPixels)
+        throw Exception("JPEG picture of " + IntToStr(width) + " x " + IntToStr(height) +
+                        " pixels is too large (at most " + IntToStr(static_cast<int>(kMaxPixels)) + " pixels)");
 }
 
-QImage NewPicture(const jpeg_decompress_struct& info, Rows rows)
+// Decodes only the left `width` columns where that changes no pixel of them.
+// Dithering carries its error along whole rows, so quantized output is left
+// whole. The upsampler and block smoothing look one block past the right edge
+// of a crop: two iMCU columns of margin keep every kept column exact.
+void CropColumns(jpeg_decompress_struct& info, int width)
 {
-    const int width = static_cast<int>(info.output_width);
-    const int height = static_cast<int>(info.output_height);
+    if (info.quantize_colors) return;
+    const auto margin = static_cast<JDIMENSION>(2 * info.max_h_samp_factor * DCTSIZE);
+    JDIMENSION cropWidth = static_cast<JDIMENSION>(width) + margin;
+    if (cropWidth >= info.output_width) return;
+    JDIMENSION cropLeft = 0;
+    jpeg_crop_scanline(&info, &cropLeft, &cropWidth);
+}
+
+QImage NewPicture(const jpeg_decompress_struct& info, Rows rows, int width, int height)
+{
     QImage image(width, height, rows == Rows::Indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (image.isNull())
         throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) + " pixels");
@@ -242,26 +256,24 @@ void ConvertRow(Rows rows, const JSAMPLE* in, QRgb* out, JDIMENSION width)
     }
 }
 
-// Runs under Guarded(): plain pointers and trivial locals only.
-void ReadRows(jpeg_decompress_struct& info, Rows rows, uchar* bits, qsizetype bytesPerLine)
+// Runs under Guarded(): plain pointers and trivial locals only. Reads the
+// picture's rows from the top, each into the library's own row buffer, and
+// keeps the left part of each that the picture holds. Rows past the picture
+// are never decoded; then the decompression is left unfinished.
+void ReadRows(jpeg_decompress_struct& info, Rows rows, uchar* bits, qsizetype bytesPerLine, int width, int height)
 {
-    // A row buffer from the library's pool is freed with the object, even
-    // after an error.
-    const JSAMPARRAY buffer =
-        rows == Rows::Indexed
-            ? nullptr
-            : info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                     info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
-    while (info.output_scanline < info.output_height) {
+    // Freed with the object, even after an error.
+    const JSAMPARRAY buffer = info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                     info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
+    while (info.output_scanline < static_cast<JDIMENSION>(height)) {
         uchar* line = bits + static_cast<qsizetype>(info.output_scanline) * bytesPerLine;
-        if (rows == Rows::Indexed) {
-            JSAMPROW row = line;
-            jpeg_read_scanlines(&info, &row, 1);
-        } else {
-            jpeg_read_scanlines(&info, buffer, 1);
-            ConvertRow(rows, buffer[0], reinterpret_cast<QRgb*>(line), info.output_width);
-        }
+        jpeg_read_scanlines(&info, buffer, 1);
+        if (rows == Rows::Indexed)
+            std::memcpy(line, buffer[0], static_cast<std::size_t>(width));
+        else
+            ConvertRow(rows, buffer[0], reinterpret_cast<QRgb*>(line), static_cast<JDIMENSION>(width));
     }
+    if (info.output_scanline == info.output_height) jpeg_finish_decompress(&info);
 }
 
 struct Size {
@@ -290,20 +302,24 @@ void TJPEGImage::LoadFromBytes(std::vector<unsigned char> bytes)
     height_ = size.height;
 }
 
-QImage TJPEGImage::Decode() const
+QImage TJPEGImage::Decode() const { return DecodeTopLeft(INT_MAX, INT_MAX); }
+
+QImage TJPEGImage::DecodeTopLeft(int maxWidth, int maxHeight) const
 {
     Decompressor jpeg;
     jpeg.ReadHeader(data_);
     jpeg_decompress_struct& info = jpeg.Info();
     const Rows rows = Configure(info);
-    CheckSize(info);  // before the library or the picture allocate
-    jpeg.Run([&] { jpeg_start_decompress(&info); });
-    QImage image = NewPicture(info, rows);
+    const int width = std::min(static_cast<int>(info.image_width), maxWidth);
+    const int height = std::min(static_cast<int>(info.image_height), maxHeight);
+    CheckSize(width, height);  // before the picture is allocated
+    jpeg.Run([&] {
+        jpeg_start_decompress(&info);
+        CropColumns(info, width);
+    });
+    QImage image = NewPicture(info, rows, width, height);
     uchar* const bits = image.bits();
     const qsizetype bytesPerLine = image.bytesPerLine();
-    jpeg.Run([&] {
-        ReadRows(info, rows, bits, bytesPerLine);
-        jpeg_finish_decompress(&info);
-    });
+    jpeg.Run([&] { ReadRows(info, rows, bits, bytesPerLine, width, height); });
     return image;
 }

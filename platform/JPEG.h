@@ -24,6 +24,11 @@ public:
     // The whole picture at full size: RGB32, or Indexed8 with the library's
     // colour map for grayscale files and on displays of 8 bits or fewer.
     QImage Decode() const;
+    // Only the top-left width x height of the picture (all of it where it is
+    // smaller): exactly the pixels Decode() gives there, decoding no more
+    // rows, and where the colours are not quantized no more columns, than
+    // that corner needs.
+    QImage DecodeTopLeft(int width, int height) const;
 
 private:
     std::vector<unsigned char> data_;
