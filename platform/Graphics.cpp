@@ -1,11 +1,10 @@
 #include "platform/Graphics.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <cctype>
 
+#include "platform/BMP.h"
 #include "platform/Exception.h"
 #include "platform/JPEG.h"
 
@@ -43,27 +42,19 @@ TColor TBitmap::Pixel(int x, int y) const
 void TBitmap::SetPixel(int x, int y, TColor color)
 {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
-    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    ScanLine(y)[x] = qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
     Changed();
+}
+
+QRgb* TBitmap::ScanLine(int y)
+{
+    if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
+    return reinterpret_cast<QRgb*>(image_.scanLine(y));
 }
 
 void TBitmap::Assign(const TJPEGImage& jpeg) { SetImage(jpeg.Decode()); }
 
-void TBitmap::LoadFromFile(const std::string& fileName)
-{
-    const QString path = QString::fromStdString(fileName);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception("Cannot open file \"" + fileName + "\". " + file.errorString().toStdString());
-    // Only the bitmap reader: a PNG or JPEG named .bmp is an error, not a guess.
-    QImageReader reader(&file, "bmp");
-    reader.setAutoDetectImageFormat(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw Exception("Cannot read the bitmap \"" + fileName + "\": " + reader.errorString().toStdString());
-    SetImage(std::move(image));
-}
+void TBitmap::LoadFromFile(const std::string& fileName) { SetImage(ReadBitmapFile(fileName)); }
 
 void TBitmap::SetImage(QImage image)
 {
@@ -90,8 +81,10 @@ void TPicture::LoadFromFile(const std::string& fileName)
     }
 }
 
-void TCanvas::SetPixel(int x, int y, TColor color)
+void TCanvas::SetPixel(int x, int y, TColor color) { Surface().SetPixel(x, y, color); }
+
+TBitmap& TCanvas::Surface()
 {
     if (bitmap_.Empty()) bitmap_.SetSize(width_, height_);
-    bitmap_.SetPixel(x, y, color);
+    return bitmap_;
 }

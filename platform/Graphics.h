@@ -22,6 +22,11 @@ public:
     TColor Pixel(int x, int y) const;
     // Ignored outside the picture.
     void SetPixel(int x, int y, TColor color);
+    // Row y of the picture for drawing many pixels at once: Width() pixels,
+    // 0xFFRRGGBB each. A picture held otherwise (8-bit with a palette) becomes
+    // 24-bit colour first, as SetPixel does. Writing here tells no one: call
+    // Changed() once after the last row. y must lie within the picture.
+    QRgb* ScanLine(int y);
 
     // Decodes the JPEG picture into this one. Throws on a decoding error,
     // leaving this picture as it was.
@@ -34,9 +39,11 @@ public:
 
     // Called after every change, so that a panel can repaint.
     std::function<void()> OnChange;
+    // Calls OnChange: done by every change above, and to be done after
+    // writing through ScanLine.
+    void Changed();
 
 private:
-    void Changed();
     QImage image_;
 };
 
@@ -64,6 +71,9 @@ public:
     TCanvas(TBitmap& bitmap, int width, int height) : bitmap_(bitmap), width_(width), height_(height) {}
     TColor Pixel(int x, int y) const { return bitmap_.Pixel(x, y); }
     void SetPixel(int x, int y, TColor color);
+    // The picture to draw on through ScanLine, given the panel's size first if
+    // it has none yet, as drawing a pixel would.
+    TBitmap& Surface();
 
 private:
     TBitmap& bitmap_;

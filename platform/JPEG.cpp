@@ -1,75 +1,33 @@
 #include "platform/JPEG.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>  // jpeglib.h wants FILE and size_t declared first
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/Exception.h"
+#include "platform/FileBytes.h"
 #include "platform/SysUtils.h"
 
 int ScreenColorDepth = 24;
 
 namespace {
 
-// What one picture may cost at most: the file held in memory, libjpeg's own
-// working memory (a progressive or two-pass decode buffers the whole image),
-// and the decoded picture itself at 4 bytes a pixel.
+// What one picture may cost at most, besides the file held in memory:
+// libjpeg's own working memory (a progressive or two-pass decode buffers the
+// whole image), and the decoded picture itself at 4 bytes a pixel.
 constexpr std::size_t kMemoryLimit = std::size_t{512} << 20;  // 512 MiB
 constexpr std::uint64_t kMaxPixels = kMemoryLimit / sizeof(QRgb);
 
 // The palette of an 8-bit display leaves 236 entries to a picture.
 constexpr int kPaletteColors = 236;
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
-
-// ---- Reading the file -------------------------------------------------------
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-std::vector<unsigned char> ReadWholeFile(const std::string& fileName)
-{
-    // fopen accepts a directory on some systems and only the read fails; say
-    // what is wrong instead.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(fileName, ignored))
-        throw Exception("Cannot open file " + Quoted(fileName) + ". " +
-                        std::make_error_code(std::errc::is_a_directory).message());
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) throw Exception("Cannot open file " + Quoted(fileName) + ". " + std::generic_category().message(errno));
-
-    auto tooLarge = [&] {
-        return Exception("File " + Quoted(fileName) + " is too large for a JPEG picture (more than " +
-                         IntToStr(static_cast<int>(kMemoryLimit >> 20)) + " MiB)");
-    };
-    std::vector<unsigned char> bytes;
-    std::error_code noSize;  // not a regular file: its size is known only once read
-    const std::uintmax_t size = std::filesystem::file_size(fileName, noSize);
-    if (!noSize) {
-        if (size > kMemoryLimit) throw tooLarge();
-        bytes.reserve(static_cast<std::size_t>(size));
-    }
-    // In chunks, with the same bound: a device such as /dev/zero never ends.
-    unsigned char chunk[1 << 16];
-    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get())) {
-        if (n > kMemoryLimit - bytes.size()) throw tooLarge();
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    if (std::ferror(file.get()))
-        throw Exception("Cannot read file " + Quoted(fileName) + ". " + std::generic_category().message(errno));
-    return bytes;
-}
 
 // ---- The library's errors ---------------------------------------------------
 
@@ -290,7 +248,7 @@ Size HeaderSize(const std::vector<unsigned char>& data)
 
 }  // namespace
 
-void TJPEGImage::LoadFromFile(const std::string& fileName) { LoadFromBytes(ReadWholeFile(fileName)); }
+void TJPEGImage::LoadFromFile(const std::string& fileName) { LoadFromBytes(ReadFileBytes(fileName)); }
 
 void TJPEGImage::LoadFromBytes(std::vector<unsigned char> bytes)
 {

@@ -192,7 +192,7 @@ TEST(Unreadable, FileBeyondTheMemoryBoundIsRefusedUnread)
     std::filesystem::resize_file(file, (std::uintmax_t{512} << 20) + 1);
     TJPEGImage jpeg;
     EXPECT_EQ(FailureOf([&] { jpeg.LoadFromFile(file); }),
-              "File \"" + file + "\" is too large for a JPEG picture (more than 512 MiB)");
+              "File \"" + file + "\" is too large for a picture (more than 512 MiB)");
     std::filesystem::remove(file);
 }
 
