@@ -8,5 +8,7 @@ struct RgbReal {
 };
 RgbReal HsiToRgbReal(double h, double s, std::uint8_t i);
 
-// R, G and B of the whole workspace from its H, S and I.
+// R, G and B of the whole workspace from its H, S and I, bit for bit what
+// HsiToRgbReal and StoreSample give for any doubles in H and S; the cosines of
+// each hue come from a cache (convert/HueCosines.h).
 void ConvertHsiToRgb();

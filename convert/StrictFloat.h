@@ -1,5 +1,5 @@
 #pragma once
-// The conversions are specified to the bit. Refuse to compile them where the
+// The conversions must be exact to the bit. Refuse to compile them where the
 // compiler may reassociate, contract a*b+c into one rounding, or keep
 // intermediates in wider registers. The build also passes -ffp-contract=off.
 #include <cfloat>

@@ -2,7 +2,9 @@
 
 #include "CaseName.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "convert/ConvertRgbToHsi.h"
 #include "workspace/ChannelPlanes.h"
@@ -50,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Colours, Forward, ::testing::ValuesIn(kForward), CaseNa
 
 }  // namespace
 
-TEST(Forward, SpecifiedDecimals)
+TEST(Forward, QuotedDecimals)
 {
     // The leading digits as they are usually quoted: 119.99972..., 240.00027..., 179.99958...
     auto digits = [](double v) { return std::floor(v * 1e5) / 1e5; };
@@ -99,4 +101,46 @@ TEST(Forward, WholeWorkspaceOverwritesEveryHsiSample)
             ASSERT_EQ(S[x][y], SaturationOf(r, g, b)) << x << "," << y;
             ASSERT_EQ(I[x][y], (r + g + b) / 3) << x << "," << y;
         }
+}
+
+namespace {
+
+std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+// Sample k of the workspace, in the planes' own order.
+std::uint8_t& At(std::uint8_t (&plane)[PlaneWidth][PlaneHeight], int k)
+{
+    return plane[k / PlaneHeight][k % PlaneHeight];
+}
+
+}  // namespace
+
+TEST(ForwardWorkspace, EveryColourGivesThePerColourResultsBitForBit)
+{
+    // The workspace conversion looks hues up in a table filled as colours need
+    // it and computes saturation without a branch; over all 2^24 colours it
+    // must give what HueOf, SaturationOf and IntensityOf give, to the bit.
+    constexpr int Colours = 1 << 24;
+    constexpr int Chunks = (Colours + PlaneSamples - 1) / PlaneSamples;
+    static_assert(Chunks == 104);
+    int wrong = 0;
+    for (int chunk = 0; chunk < Chunks; ++chunk) {
+        for (int k = 0; k < PlaneSamples; ++k) {
+            const int colour = (chunk * PlaneSamples + k) % Colours;  // the last chunk wraps round to black
+            At(R, k) = std::uint8_t(colour >> 16);
+            At(G, k) = std::uint8_t(colour >> 8);
+            At(B, k) = std::uint8_t(colour);
+        }
+        ConvertRgbToHsi();
+        for (int x = 0; x < PlaneWidth; ++x)
+            for (int y = 0; y < PlaneHeight; ++y) {
+                const auto r = R[x][y], g = G[x][y], b = B[x][y];
+                const bool same = Bits(H[x][y]) == Bits(HueOf(r, g, b)) &&
+                                  Bits(S[x][y]) == Bits(SaturationOf(r, g, b)) && I[x][y] == IntensityOf(r, g, b);
+                if (!same && ++wrong <= 5)
+                    ADD_FAILURE() << "colour " << int(r) << "," << int(g) << "," << int(b) << ": H " << H[x][y]
+                                  << " S " << S[x][y] << " I " << int(I[x][y]);
+            }
+    }
+    EXPECT_EQ(wrong, 0);
 }
