@@ -11,22 +11,7 @@ out=$build/bench-results
 pictures=$build/bench-pictures
 repetitions=${1:-5}
 
-# What this script needs from Debian, installed when missing: the build, the
-# picture tools, and an X server with a way to click for the window.
-packages=(cmake make g++ qt6-base-dev qt6-qpa-plugins libgl-dev libjpeg62-turbo-dev libbenchmark-dev
-          libjpeg-turbo-progs imagemagick xvfb xauth xdotool libx11-6 python3)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing from Debian's packages: ${missing[*]}"
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+"$root/scripts/install-deps.sh"
 
 echo "== Release build in $build (log in $out/build.log)"
 mkdir -p "$pictures" "$out"

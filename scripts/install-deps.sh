@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever of the build, the tests and the
-# window is missing; quick when everything is already there.
+# window is missing, and any further packages named as arguments; quick when
+# everything is already there.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,7 @@ packages=(
   libjpeg-turbo-progs                 # djpeg, cjpeg, jpegtran: the tests' independent JPEG oracle and fixtures
   imagemagick                         # the tests' independent BMP decoder, and screenshots
   xvfb xauth xdotool x11-utils python3  # the real-window smoke test: X server, clicks, geometry, close
+  "$@"
 )
 
 missing=()
