@@ -78,7 +78,10 @@ void PrintReadout()
 {
     const auto hues = ReadHueSamples();
     std::string line;
-    for (double h : hues) line += (line.empty() ? "" : " ") + HueText(h);
+    for (double h : hues) {
+        if (!line.empty()) line += ' ';
+        line += HueText(h);
+    }
     std::puts(line.c_str());
 }
 

@@ -244,7 +244,11 @@ void WriteXpm(const std::filesystem::path& path, const IndexRows& rows, const st
     char hex[8];
     for (std::size_t i = 0; i < palette.size(); ++i) {
         std::snprintf(hex, sizeof hex, "#%02X%02X%02X", palette[i].r, palette[i].g, palette[i].b);
-        text += "\"" + code(i) + " c " + hex + "\",\n";
+        text += '"';
+        text += code(i);
+        text += " c ";
+        text += hex;
+        text += "\",\n";
     }
     for (const auto& row : rows) {
         text += '"';
