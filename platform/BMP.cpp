@@ -64,7 +64,10 @@ int Widen(int value, int bits)
 // as ImageMagick and most other readers do.
 void WidenShortChannels(QImage& picture, const QByteArray& header)
 {
-    if (header.size() < 34 || Le(header, 28, 2) != 16) return;
+    // Only a Windows info header (40 bytes or more) has its bit count here;
+    // an OS/2 core header puts other fields at these offsets.
+    const bool direct = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32;
+    if (!direct || header.size() < 34 || Le(header, 14, 4) < 40 || Le(header, 28, 2) != 16) return;
     std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};  // x555 unless bit fields say otherwise
     if (Le(header, 30, 4) == 3) {
         if (header.size() < 66) return;

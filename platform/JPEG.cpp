@@ -36,7 +36,27 @@ constexpr int kPaletteColors = 236;
 struct ErrorManager {
     jpeg_error_mgr pub;  // first member: cinfo->err points here
     std::jmp_buf jump;
+    bool tooManyScans;
 };
+
+// Each scan of a progressive file costs a pass over the whole picture, and a
+// file of a few kilobytes can hold tens of thousands of empty ones: past this
+// many, the file is refused rather than keep the program busy for minutes.
+constexpr int kMaxScans = 100;  // real progressive files have about 10
+
+struct ScanLimit {
+    jpeg_progress_mgr pub;  // first member: cinfo->progress points here
+    ErrorManager* errors;
+};
+
+void CheckScans(j_common_ptr cinfo)
+{
+    const auto* info = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (info->input_scan_number <= kMaxScans) return;
+    auto* errors = reinterpret_cast<ScanLimit*>(cinfo->progress)->errors;
+    errors->tooManyScans = true;
+    std::longjmp(errors->jump, 1);
+}
 
 [[noreturn]] void JumpBack(j_common_ptr cinfo)
 {
@@ -69,6 +89,8 @@ public:
         errors_.pub.error_exit = JumpBack;
         errors_.pub.emit_message = DiscardMessage;
         errors_.pub.output_message = DiscardOutput;
+        scans_.pub.progress_monitor = CheckScans;
+        scans_.errors = &errors_;
     }
     // info_ starts zeroed, so this is safe even if jpeg_create_decompress failed.
     ~Decompressor() { jpeg_destroy_decompress(&info_); }
@@ -80,7 +102,8 @@ public:
     void ReadHeader(const std::vector<unsigned char>& data)
     {
         Run([&] {
-            jpeg_create_decompress(&info_);
+            jpeg_create_decompress(&info_);  // clears all but the error manager
+            info_.progress = &scans_.pub;
             info_.mem->max_memory_to_use = static_cast<long>(kMemoryLimit);
             // Empty data fails here with JERR_INPUT_EMPTY.
             jpeg_mem_src(&info_, data.data(), static_cast<unsigned long>(data.size()));
@@ -98,12 +121,15 @@ public:
 private:
     std::string ErrorText()
     {
+        if (errors_.tooManyScans)
+            return "JPEG picture has more than " + IntToStr(kMaxScans) + " scans; it is refused as malformed";
         char text[JMSG_LENGTH_MAX] = {};
         errors_.pub.format_message(reinterpret_cast<j_common_ptr>(&info_), text);
         return "JPEG error #" + IntToStr(errors_.pub.msg_code) + " (" + text + ")";
     }
 
     ErrorManager errors_{};
+    ScanLimit scans_{};
     jpeg_decompress_struct info_{};
 };
 
