@@ -30,26 +30,9 @@ build=build-fuzz
 # Shared machines: never more than two compile jobs.
 jobs=2
 
-# The project's own packages, then clang with its sanitizer runtimes
-# (libFuzzer is among them).
-scripts/install-deps.sh
-missing=()
-command -v clang++ >/dev/null || missing+=(clang)
-if command -v clang++ >/dev/null; then
-  runtime="$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a"
-  major=$(clang++ -dumpversion | cut -d. -f1)
-  [ -f "$runtime" ] || missing+=("libclang-rt-$major-dev")
-else
-  missing+=(libclang-rt-14-dev)
-fi
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing from Debian's packages: ${missing[*]}"
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+# The project's own packages, and clang with its sanitizer runtimes
+# (libFuzzer is among them), all through the project's installer.
+scripts/install-deps.sh clang libclang-rt-14-dev
 
 # Coverage and the sanitizers on every library, not only on the targets;
 # none on the loops over the whole workspace (see the ignore list).
