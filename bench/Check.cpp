@@ -39,7 +39,7 @@ int CheckOne(const char* name, int variant)
     PaintHueView(fastCanvas);
     TakeSnapshot(actual);
     differences += Differences("the forward conversion", name, variant, SamePlanes(expected, actual));
-    differences += Differences("the hue view", name, variant, baseView.Bitmap->Image() == fastView.Bitmap->Image());
+    differences += Differences("the hue view", name, variant, *baseView.Bitmap == *fastView.Bitmap);
 
     BaselineConvertHsiToRgb();
     BaselinePaintReconstructionView(baseCanvas);
@@ -50,7 +50,7 @@ int CheckOne(const char* name, int variant)
     TakeSnapshot(actual);
     differences += Differences("the inverse conversion", name, variant, SamePlanes(expected, actual));
     differences +=
-        Differences("the reconstruction", name, variant, baseView.Bitmap->Image() == fastView.Bitmap->Image());
+        Differences("the reconstruction", name, variant, *baseView.Bitmap == *fastView.Bitmap);
     return differences;
 }
 

@@ -1,7 +1,6 @@
 // hsi-cli: the window's commands from a shell, left to right on one workspace,
 // through the same code as the window's handlers.
-#include <QImage>
-
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "cli/Npy.h"
+#include "cli/QtImageModule.h"
 #include "convert/ConvertHsiToRgb.h"
 #include "convert/ConvertRgbToHsi.h"
 #include "input/OpenPicture.h"
@@ -47,10 +47,9 @@ TCanvas resultCanvas(*resultView.Bitmap, PlaneWidth, PlaneHeight);
 
 void SavePanel(const TPicture& panel, const char* which, const std::string& path)
 {
-    const QImage& image = panel.Bitmap->Image();
-    if (image.isNull()) throw Exception(std::string("The ") + which + " panel has no picture yet");
-    const QImage shown = image.copy(0, 0, std::min(image.width(), PlaneWidth), std::min(image.height(), PlaneHeight));
-    if (!shown.save(QString::fromStdString(path), "PNG")) throw Exception("Cannot write \"" + path + "\"");
+    const TBitmap& picture = *panel.Bitmap;
+    if (picture.Empty()) throw Exception(std::string("The ") + which + " panel has no picture yet");
+    QtImage().writePng(picture, std::min(picture.Width(), PlaneWidth), std::min(picture.Height(), PlaneHeight), path);
 }
 
 void Dump(const std::string& dir)

@@ -10,7 +10,7 @@
 
 #include "FuzzSupport.h"
 #include "input/CopyPictureToPlanes.h"
-#include "platform/BMP.h"
+#include "platform/BMPReader.h"
 #include "platform/Exception.h"
 #include "platform/Graphics.h"
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QImage image = ReadBitmap(device, "fuzz.bmp");
         if (image.isNull()) std::abort();  // a picture or an Exception, never neither
         fuzz::MarkPicture(image);
-        picture.SetImage(std::move(image));
+        picture.Assign(BitmapOf(image));
     } catch (const Exception& e) {
         // Qt's few reasons, told apart by their length.
         fuzz::Mark(96, static_cast<int>(e.Message().size() % 64));

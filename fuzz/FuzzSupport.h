@@ -47,6 +47,12 @@ inline void MarkPicture(const QImage& image)
     Mark(64, std::bit_width(static_cast<unsigned>(image.colorCount())) & 15);
 }
 
+inline void MarkPicture(const TBitmap& picture)
+{
+    Mark(32, std::bit_width(static_cast<unsigned>(picture.Width())) & 15);
+    Mark(48, std::bit_width(static_cast<unsigned>(picture.Height())) & 15);
+}
+
 // The N of "JPEG error #N (...)", which names the library's complaint, or
 // -1 for another message.
 inline int JpegErrorCode(const std::string& message)

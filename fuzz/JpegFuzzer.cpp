@@ -28,14 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         TJPEGImage jpeg;
         jpeg.LoadFromBytes(std::vector<unsigned char>(data, data + size));
-        QImage corner = jpeg.DecodeTopLeft(PlaneWidth, PlaneHeight);
+        TBitmap corner = jpeg.DecodeTopLeft(PlaneWidth, PlaneHeight);
         // What the program promises of the corner, checked where a
         // sanitizer would not see it go wrong.
-        if (corner.isNull() || corner.width() > PlaneWidth || corner.height() > PlaneHeight ||
-            corner.width() != std::min(jpeg.Width(), PlaneWidth) || corner.height() != std::min(jpeg.Height(), PlaneHeight))
+        if (corner.Empty() || corner.Width() > PlaneWidth || corner.Height() > PlaneHeight ||
+            corner.Width() != std::min(jpeg.Width(), PlaneWidth) || corner.Height() != std::min(jpeg.Height(), PlaneHeight))
             std::abort();
         fuzz::MarkPicture(corner);
-        picture.SetImage(std::move(corner));
+        picture.Assign(std::move(corner));
     } catch (const Exception& e) {
         // The error the user reads; the workspace takes nothing then.
         const int code = fuzz::JpegErrorCode(e.Message());

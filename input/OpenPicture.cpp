@@ -11,7 +11,7 @@ void LoadChosenPicture(int filterIndex, const std::string& fileName, TPicture& s
         jpeg.LoadFromFile(fileName);
         // The panel shows, and the workspace takes, only the top-left corner:
         // decode no more of the picture than that.
-        source.Bitmap->SetImage(jpeg.DecodeTopLeft(PlaneWidth, PlaneHeight));
+        source.Bitmap->Assign(jpeg.DecodeTopLeft(PlaneWidth, PlaneHeight));
     } else if (filterIndex == BmpEntry) {
         source.LoadFromFile(fileName);
     } else {

@@ -1,5 +1,7 @@
 #include "platform/BMP.h"
 
+#include "platform/BMPReader.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -9,7 +11,6 @@
 #include <cstdlib>
 
 #include "platform/Exception.h"
-#include "platform/FileBytes.h"
 
 namespace {
 
@@ -110,13 +111,25 @@ QImage ReadBitmap(QIODevice& device, const std::string& name)
     return picture;
 }
 
-QImage ReadBitmapFile(const std::string& fileName)
+TBitmap DecodeBitmap(const std::vector<unsigned char>& file, const std::string& name)
 {
-    const std::vector<unsigned char> bytes = ReadFileBytes(fileName);
-    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<qsizetype>(bytes.size()));
     QBuffer buffer;
-    buffer.setData(data);
+    buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
+                                           static_cast<qsizetype>(file.size())));
     buffer.open(QIODevice::ReadOnly);
-    return ReadBitmap(buffer, fileName);
+    return BitmapOf(ReadBitmap(buffer, name));
+}
+
+TBitmap BitmapOf(const QImage& image)
+{
+    // Palettes become their colours; an alpha channel is dropped, not applied.
+    const QImage picture = image.convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull()) throw Exception("Not enough memory for a picture of " + IntToStr(image.width()) + " x " +
+                                          IntToStr(image.height()) + " pixels");
+    const int width = picture.width(), height = picture.height();
+    std::vector<TPixel> pixels = NewPixels(width, height);
+    for (int y = 0; y < height; ++y)
+        std::copy_n(reinterpret_cast<const QRgb*>(picture.constScanLine(y)), width,
+                    pixels.begin() + std::ptrdiff_t(y) * width);
+    return TBitmap(width, height, std::move(pixels));
 }

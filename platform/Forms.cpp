@@ -1,6 +1,7 @@
 #include "platform/Forms.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -148,6 +149,10 @@ void TImage::paintEvent(QPaintEvent*)
 {
     repaintPending_ = false;
     if (picture_.Bitmap->Empty()) return;
+    const TBitmap& bitmap = *picture_.Bitmap;
+    // The picture's own rows, painted where they lie.
+    const QImage rows(reinterpret_cast<const uchar*>(bitmap.ScanLine(0)), bitmap.Width(), bitmap.Height(),
+                      qsizetype(bitmap.Width()) * qsizetype(sizeof(TPixel)), QImage::Format_RGB32);
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_.Bitmap->Image());
+    painter.drawImage(0, 0, rows);
 }

@@ -1,11 +1,12 @@
 #include "platform/Graphics.h"
 
-#include <QFileInfo>
-
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "platform/BMP.h"
 #include "platform/Exception.h"
+#include "platform/FileBytes.h"
 #include "platform/JPEG.h"
 
 namespace {
@@ -18,7 +19,7 @@ std::string Lower(std::string s)
 
 std::string Extension(const std::string& fileName)
 {
-    const std::string base = QFileInfo(QString::fromStdString(fileName)).fileName().toStdString();
+    const std::string base = std::filesystem::path(fileName).filename().string();
     const auto dot = base.rfind('.');
     return dot == std::string::npos ? std::string() : Lower(base.substr(dot + 1));
 }
@@ -27,40 +28,36 @@ std::string Extension(const std::string& fileName)
 
 void TBitmap::SetSize(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    SetImage(std::move(image));
+    std::vector<TPixel> pixels = NewPixels(width, height);
+    std::fill(pixels.begin(), pixels.end(), PixelOf(255, 255, 255));
+    Assign(TBitmap(width, height, std::move(pixels)));
 }
 
 TColor TBitmap::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return clInvalidColor;
-    const QRgb c = image_.pixel(x, y);
-    return TColor(qRed(c)) | TColor(qGreen(c)) << 8 | TColor(qBlue(c)) << 16;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return clInvalidColor;
+    const TPixel p = ScanLine(y)[x];
+    return (p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16;
 }
 
 void TBitmap::SetPixel(int x, int y, TColor color)
 {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    ScanLine(y)[x] = qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    ScanLine(y)[x] = PixelOf(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
     Changed();
 }
 
-QRgb* TBitmap::ScanLine(int y)
+void TBitmap::Assign(TBitmap source)
 {
-    if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
-    return reinterpret_cast<QRgb*>(image_.scanLine(y));
-}
-
-void TBitmap::Assign(const TJPEGImage& jpeg) { SetImage(jpeg.Decode()); }
-
-void TBitmap::LoadFromFile(const std::string& fileName) { SetImage(ReadBitmapFile(fileName)); }
-
-void TBitmap::SetImage(QImage image)
-{
-    image_ = std::move(image);
+    width_ = source.width_;
+    height_ = source.height_;
+    pixels_ = std::move(source.pixels_);
     Changed();
 }
+
+void TBitmap::Assign(const TJPEGImage& jpeg) { Assign(jpeg.Decode()); }
+
+void TBitmap::LoadFromFile(const std::string& fileName) { Assign(DecodeBitmap(ReadFileBytes(fileName), fileName)); }
 
 void TBitmap::Changed()
 {

@@ -1,41 +1,79 @@
 #pragma once
-#include <QImage>
-
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/Exception.h"
+#include "platform/SysUtils.h"
 #include "platform/TColor.h"
 
 class TJPEGImage;
 
-// A picture held in memory: 24-bit colour, or 8-bit with a palette.
+// One pixel of a picture in memory: 0xFFRRGGBB, the layout the window paints
+// without conversion.
+using TPixel = std::uint32_t;
+
+constexpr TPixel PixelOf(int r, int g, int b)
+{
+    return 0xFF000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | std::uint32_t(b);
+}
+
+// Room for a picture of this size, every pixel 0. Throws Exception when the
+// memory cannot be had.
+inline std::vector<TPixel> NewPixels(int width, int height)
+{
+    try {
+        return std::vector<TPixel>(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)));
+    } catch (const std::bad_alloc&) {
+        throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) +
+                        " pixels");
+    }
+}
+
+// A picture held in memory, 24-bit colour (palette pictures are held by their
+// colours).
 class TBitmap {
 public:
-    int Width() const { return image_.width(); }
-    int Height() const { return image_.height(); }
-    bool Empty() const { return image_.isNull(); }
+    TBitmap() = default;
+    // A picture of this size holding these pixels, row by row, Width() each.
+    TBitmap(int width, int height, std::vector<TPixel> pixels)
+        : width_(width), height_(height), pixels_(std::move(pixels))
+    {
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return pixels_.empty(); }
 
     // A new picture of this size; its pixels are white until drawn.
     void SetSize(int width, int height);
-    // The colour of a pixel (a palette picture gives the palette colour);
-    // clInvalidColor outside the picture.
+    // The colour of a pixel; clInvalidColor outside the picture.
     TColor Pixel(int x, int y) const;
     // Ignored outside the picture.
     void SetPixel(int x, int y, TColor color);
-    // Row y of the picture for drawing many pixels at once: Width() pixels,
-    // 0xFFRRGGBB each. A picture held otherwise (8-bit with a palette) becomes
-    // 24-bit colour first, as SetPixel does. Writing here tells no one: call
-    // Changed() once after the last row. y must lie within the picture.
-    QRgb* ScanLine(int y);
+    // Row y of the picture for drawing many pixels at once: Width() pixels.
+    // Writing here tells no one: call Changed() once after the last row.
+    // y must lie within the picture.
+    TPixel* ScanLine(int y) { return pixels_.data() + std::size_t(y) * std::size_t(width_); }
+    const TPixel* ScanLine(int y) const { return pixels_.data() + std::size_t(y) * std::size_t(width_); }
 
+    // Takes the pixels of `source`, keeping this picture's OnChange.
+    void Assign(TBitmap source);
     // Decodes the JPEG picture into this one. Throws on a decoding error,
     // leaving this picture as it was.
     void Assign(const TJPEGImage& jpeg);
     // Reads a Windows bitmap file. Throws, leaving this picture as it was.
     void LoadFromFile(const std::string& fileName);
 
-    const QImage& Image() const { return image_; }
-    void SetImage(QImage image);
+    // The same size and pixels (whoever listens is not compared).
+    friend bool operator==(const TBitmap& a, const TBitmap& b)
+    {
+        return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_;
+    }
 
     // Called after every change, so that a panel can repaint.
     std::function<void()> OnChange;
@@ -44,7 +82,9 @@ public:
     void Changed();
 
 private:
-    QImage image_;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<TPixel> pixels_;
 };
 
 // What a panel holds. The kind of a file is told by its extension: "bmp" for

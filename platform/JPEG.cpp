@@ -13,6 +13,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileBytes.h"
+#include "platform/Graphics.h"
 #include "platform/SysUtils.h"
 
 int ScreenColorDepth = 24;
@@ -23,7 +24,7 @@ namespace {
 // libjpeg's own working memory (a progressive or two-pass decode buffers the
 // whole image), and the decoded picture itself at 4 bytes a pixel.
 constexpr std::size_t kMemoryLimit = std::size_t{512} << 20;  // 512 MiB
-constexpr std::uint64_t kMaxPixels = kMemoryLimit / sizeof(QRgb);
+constexpr std::uint64_t kMaxPixels = kMemoryLimit / sizeof(TPixel);
 
 // The palette of an 8-bit display leaves 236 entries to a picture.
 constexpr int kPaletteColors = 236;
@@ -68,6 +69,69 @@ void CheckScans(j_common_ptr cinfo)
 void DiscardMessage(j_common_ptr, int) {}
 void DiscardOutput(j_common_ptr) {}
 
+// ---- Reading a file by parts -------------------------------------------------
+
+// A source that reads the file where the library asks, so that a decode which
+// stops after the top rows reads no more of the file than they need, and data
+// the library skips is never read. At the end of the file it behaves as the
+// library's memory source does: a warning and a fake EOI, so a cut-off file
+// still shows what it holds.
+constexpr std::size_t kReadChunk = std::size_t{1} << 16;
+
+struct FileSource {
+    jpeg_source_mgr pub;  // first member: cinfo->src points here
+    const PictureFile* file;
+    std::uint64_t offset;  // of the byte after those in the buffer
+    bool startOfFile;
+    JOCTET* buffer;
+    std::string failure;  // why the file could not be read
+};
+
+void StartSource(j_decompress_ptr) {}
+void EndSource(j_decompress_ptr) {}
+
+boolean FillFromFile(j_decompress_ptr cinfo)
+{
+    auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+    std::size_t n = 0;
+    bool failed = false;
+    try {
+        n = src->file->Read(src->offset, src->buffer, kReadChunk);
+    } catch (const std::exception& e) {
+        src->failure = e.what();
+        failed = true;
+    }
+    // Outside the handler: the library's error exit jumps away.
+    if (failed) ERREXIT(cinfo, JERR_FILE_READ);
+    if (n == 0) {
+        if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    src->offset += n;
+    src->startOfFile = false;
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = n;
+    return TRUE;
+}
+
+void SkipInFile(j_decompress_ptr cinfo, long count)
+{
+    if (count <= 0) return;
+    auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+    const auto skip = static_cast<std::size_t>(count);
+    if (skip <= src->pub.bytes_in_buffer) {
+        src->pub.next_input_byte += skip;
+        src->pub.bytes_in_buffer -= skip;
+        return;
+    }
+    // Past the buffer: the next fill starts beyond the skipped bytes.
+    src->offset += skip - src->pub.bytes_in_buffer;
+    src->pub.bytes_in_buffer = 0;
+}
+
 // The only frame with a setjmp. Nothing between it and the library's longjmp
 // owns a resource (steps hold plain pointers only), so the jump skips no
 // destructor.
@@ -99,14 +163,18 @@ public:
 
     jpeg_decompress_struct& Info() { return info_; }
 
-    void ReadHeader(const std::vector<unsigned char>& data)
+    void ReadHeader(const PictureFile& file)
     {
         Run([&] {
             jpeg_create_decompress(&info_);  // clears all but the error manager
             info_.progress = &scans_.pub;
             info_.mem->max_memory_to_use = static_cast<long>(kMemoryLimit);
-            // Empty data fails here with JERR_INPUT_EMPTY.
-            jpeg_mem_src(&info_, data.data(), static_cast<unsigned long>(data.size()));
+            if (const std::vector<unsigned char>* bytes = file.Bytes()) {
+                // Empty data fails here with JERR_INPUT_EMPTY.
+                jpeg_mem_src(&info_, bytes->data(), static_cast<unsigned long>(bytes->size()));
+            } else {
+                UseFile(file);
+            }
             jpeg_read_header(&info_, TRUE);
         });
     }
@@ -119,8 +187,23 @@ public:
     }
 
 private:
+    void UseFile(const PictureFile& file)
+    {
+        source_.file = &file;
+        source_.startOfFile = true;
+        source_.buffer = static_cast<JOCTET*>(
+            info_.mem->alloc_small(reinterpret_cast<j_common_ptr>(&info_), JPOOL_PERMANENT, kReadChunk));
+        source_.pub.init_source = StartSource;
+        source_.pub.fill_input_buffer = FillFromFile;
+        source_.pub.skip_input_data = SkipInFile;
+        source_.pub.resync_to_restart = jpeg_resync_to_restart;
+        source_.pub.term_source = EndSource;
+        info_.src = &source_.pub;
+    }
+
     std::string ErrorText()
     {
+        if (!source_.failure.empty()) return source_.failure;
         if (errors_.tooManyScans)
             return "JPEG picture has more than " + IntToStr(kMaxScans) + " scans; it is refused as malformed";
         char text[JMSG_LENGTH_MAX] = {};
@@ -130,6 +213,7 @@ private:
 
     ErrorManager errors_{};
     ScanLimit scans_{};
+    FileSource source_{};
     jpeg_decompress_struct info_{};
 };
 
@@ -198,44 +282,42 @@ void CropColumns(jpeg_decompress_struct& info, int width)
     jpeg_crop_scanline(&info, &cropLeft, &cropWidth);
 }
 
-QImage NewPicture(const jpeg_decompress_struct& info, Rows rows, int width, int height)
+// The colours of the library's map, by index. Valid once
+// jpeg_start_decompress has run (and the first pass with it).
+std::vector<TPixel> Palette(const jpeg_decompress_struct& info)
 {
-    QImage image(width, height, rows == Rows::Indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
-    if (image.isNull())
-        throw Exception("Not enough memory for a picture of " + IntToStr(width) + " x " + IntToStr(height) + " pixels");
-    if (rows == Rows::Indexed) {
-        // Valid once jpeg_start_decompress has run (and the first pass with it).
-        const JSAMPARRAY map = info.colormap;
-        const bool gray = info.out_color_components == 1;
-        QList<QRgb> table;
-        for (int i = 0; i < info.actual_number_of_colors; ++i)
-            table.push_back(gray ? qRgb(map[0][i], map[0][i], map[0][i]) : qRgb(map[0][i], map[1][i], map[2][i]));
-        image.setColorTable(table);
-    }
-    return image;
+    const JSAMPARRAY map = info.colormap;
+    const bool gray = info.out_color_components == 1;
+    std::vector<TPixel> colours(256, PixelOf(0, 0, 0));
+    for (int i = 0; i < info.actual_number_of_colors; ++i)
+        colours[i] = gray ? PixelOf(map[0][i], map[0][i], map[0][i]) : PixelOf(map[0][i], map[1][i], map[2][i]);
+    return colours;
 }
 
 // x * k / 255, rounded.
 int Ink(int x, int k) { return (x * k + 127) / 255; }
 
-void ConvertRow(Rows rows, const JSAMPLE* in, QRgb* out, JDIMENSION width)
+void ConvertRow(Rows rows, const JSAMPLE* in, TPixel* out, JDIMENSION width, const TPixel* palette)
 {
     for (JDIMENSION x = 0; x < width; ++x) {
         switch (rows) {
+        case Rows::Indexed:
+            out[x] = palette[in[0]];
+            in += 1;
+            break;
         case Rows::Rgb:
-            out[x] = qRgb(in[0], in[1], in[2]);
+            out[x] = PixelOf(in[0], in[1], in[2]);
             in += 3;
             break;
         case Rows::InvertedCmyk:
-            out[x] = qRgb(Ink(in[0], in[3]), Ink(in[1], in[3]), Ink(in[2], in[3]));
+            out[x] = PixelOf(Ink(in[0], in[3]), Ink(in[1], in[3]), Ink(in[2], in[3]));
             in += 4;
             break;
         case Rows::Cmyk:
-            out[x] = qRgb(Ink(255 - in[0], 255 - in[3]), Ink(255 - in[1], 255 - in[3]), Ink(255 - in[2], 255 - in[3]));
+            out[x] = PixelOf(Ink(255 - in[0], 255 - in[3]), Ink(255 - in[1], 255 - in[3]),
+                             Ink(255 - in[2], 255 - in[3]));
             in += 4;
             break;
-        case Rows::Indexed:
-            return;
         }
     }
 }
@@ -244,18 +326,15 @@ void ConvertRow(Rows rows, const JSAMPLE* in, QRgb* out, JDIMENSION width)
 // picture's rows from the top, each into the library's own row buffer, and
 // keeps the left part of each that the picture holds. Rows past the picture
 // are never decoded; then the decompression is left unfinished.
-void ReadRows(jpeg_decompress_struct& info, Rows rows, uchar* bits, qsizetype bytesPerLine, int width, int height)
+void ReadRows(jpeg_decompress_struct& info, Rows rows, TPixel* pixels, int width, int height, const TPixel* palette)
 {
     // Freed with the object, even after an error.
     const JSAMPARRAY buffer = info.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                                      info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
     while (info.output_scanline < static_cast<JDIMENSION>(height)) {
-        uchar* line = bits + static_cast<qsizetype>(info.output_scanline) * bytesPerLine;
+        TPixel* line = pixels + std::size_t(info.output_scanline) * std::size_t(width);
         jpeg_read_scanlines(&info, buffer, 1);
-        if (rows == Rows::Indexed)
-            std::memcpy(line, buffer[0], static_cast<std::size_t>(width));
-        else
-            ConvertRow(rows, buffer[0], reinterpret_cast<QRgb*>(line), static_cast<JDIMENSION>(width));
+        ConvertRow(rows, buffer[0], line, static_cast<JDIMENSION>(width), palette);
     }
     if (info.output_scanline == info.output_height) jpeg_finish_decompress(&info);
 }
@@ -265,33 +344,39 @@ struct Size {
     int height = 0;
 };
 
-Size HeaderSize(const std::vector<unsigned char>& data)
+Size HeaderSize(const PictureFile& file)
 {
     Decompressor jpeg;
-    jpeg.ReadHeader(data);
+    jpeg.ReadHeader(file);
     return {static_cast<int>(jpeg.Info().image_width), static_cast<int>(jpeg.Info().image_height)};
 }
 
 }  // namespace
 
-void TJPEGImage::LoadFromFile(const std::string& fileName) { LoadFromBytes(ReadFileBytes(fileName)); }
+void TJPEGImage::LoadFromFile(const std::string& fileName) { Load(std::make_shared<const PictureFile>(fileName)); }
 
 void TJPEGImage::LoadFromBytes(std::vector<unsigned char> bytes)
 {
+    Load(std::make_shared<const PictureFile>(std::move(bytes), "JPEG data"));
+}
+
+void TJPEGImage::Load(std::shared_ptr<const PictureFile> file)
+{
     // Parsed before anything is kept: a bad file leaves this object as it was.
-    // Empty data is kept as it is; Decode() reports it.
-    const Size size = bytes.empty() ? Size{} : HeaderSize(bytes);
-    data_ = std::move(bytes);
+    // An empty file is kept as it is; Decode() reports it.
+    const Size size = file->Size() == 0 ? Size{} : HeaderSize(*file);
+    file_ = std::move(file);
     width_ = size.width;
     height_ = size.height;
 }
 
-QImage TJPEGImage::Decode() const { return DecodeTopLeft(INT_MAX, INT_MAX); }
+TBitmap TJPEGImage::Decode() const { return DecodeTopLeft(INT_MAX, INT_MAX); }
 
-QImage TJPEGImage::DecodeTopLeft(int maxWidth, int maxHeight) const
+TBitmap TJPEGImage::DecodeTopLeft(int maxWidth, int maxHeight) const
 {
+    static const PictureFile nothing(std::vector<unsigned char>{}, "JPEG data");
     Decompressor jpeg;
-    jpeg.ReadHeader(data_);
+    jpeg.ReadHeader(file_ ? *file_ : nothing);
     jpeg_decompress_struct& info = jpeg.Info();
     const Rows rows = Configure(info);
     const int width = std::min(static_cast<int>(info.image_width), maxWidth);
@@ -301,9 +386,8 @@ QImage TJPEGImage::DecodeTopLeft(int maxWidth, int maxHeight) const
         jpeg_start_decompress(&info);
         CropColumns(info, width);
     });
-    QImage image = NewPicture(info, rows, width, height);
-    uchar* const bits = image.bits();
-    const qsizetype bytesPerLine = image.bytesPerLine();
-    jpeg.Run([&] { ReadRows(info, rows, bits, bytesPerLine, width, height); });
-    return image;
+    std::vector<TPixel> pixels = NewPixels(width, height);
+    const std::vector<TPixel> palette = rows == Rows::Indexed ? Palette(info) : std::vector<TPixel>();
+    jpeg.Run([&] { ReadRows(info, rows, pixels.data(), width, height, palette.data()); });
+    return TBitmap(width, height, std::move(pixels));
 }

@@ -9,19 +9,19 @@ namespace {
 
 // Hues run to 360 while a red component holds 255: the top 105 degrees
 // saturate rather than wrap to dark. NaN, which no conversion gives, is black.
-QRgb HueShade(double hue)
+TPixel HueShade(double hue)
 {
     const double shade = std::min(hue > 0.0 ? hue : 0.0, 255.0);
-    return qRgb(static_cast<int>(shade), 0, 0);
+    return PixelOf(static_cast<int>(shade), 0, 0);
 }
 
-QRgb ReconstructionColor(int x, int y)
+TPixel ReconstructionColor(int x, int y)
 {
     using namespace ChannelPlanes;
-    return qRgb(R[x][y], G[x][y], B[x][y]);
+    return PixelOf(R[x][y], G[x][y], B[x][y]);
 }
 
-QRgb HueColor(int x, int y) { return HueShade(ChannelPlanes::H[x][y]); }
+TPixel HueColor(int x, int y) { return HueShade(ChannelPlanes::H[x][y]); }
 
 // The planes run down columns and a picture along rows, so the copy goes in
 // bands of rows: each column's few samples of a band share a cache line, and
@@ -38,7 +38,7 @@ void PaintPlanes(TCanvas& canvas, Colour colour)
     const int height = std::min(bitmap.Height(), PlaneHeight);
     for (int top = 0; top < height; top += BandRows) {
         const int rows = std::min(BandRows, height - top);
-        QRgb* line[BandRows];
+        TPixel* line[BandRows];
         for (int k = 0; k < rows; ++k) line[k] = bitmap.ScanLine(top + k);
         for (int x = 0; x < width; ++x)
             for (int k = 0; k < rows; ++k) line[k][x] = colour(x, top + k);

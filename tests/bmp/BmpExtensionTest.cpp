@@ -6,6 +6,7 @@
 #include "BmpWriter.h"
 #include "platform/Exception.h"
 #include "workspace/ChannelPlanes.h"
+#include "tests/support/QtPictures.h"
 
 using namespace bmptest;
 
@@ -88,7 +89,7 @@ TEST_P(BmpExtension, ChoosesTheReaderByExtension)
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message().find("Unknown picture file extension"), std::string::npos) << e.Message();
             EXPECT_TRUE(PlanesAllWhite());
-            EXPECT_TRUE(source_.Bitmap->Image() == before_);
+            EXPECT_TRUE(ToQImage(*source_.Bitmap) == before_);
         }
         break;
     case Outcome::UnknownExtension:

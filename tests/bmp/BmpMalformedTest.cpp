@@ -9,6 +9,7 @@
 #include "BmpWriter.h"
 #include "platform/Exception.h"
 #include "workspace/ChannelPlanes.h"
+#include "tests/support/QtPictures.h"
 
 using namespace bmptest;
 
@@ -412,7 +413,7 @@ protected:
         } catch (const Exception& e) {
             o.message = e.Message();
             EXPECT_TRUE(PlanesAllWhite());
-            EXPECT_TRUE(source_.Bitmap->Image() == before_);
+            EXPECT_TRUE(ToQImage(*source_.Bitmap) == before_);
         }
         o.planes = SnapshotPlanes();
         return o;

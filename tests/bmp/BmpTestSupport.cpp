@@ -20,6 +20,7 @@
 #include "platform/Exception.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/PackColor.h"
+#include "tests/support/QtPictures.h"
 
 namespace bmptest {
 
@@ -431,7 +432,7 @@ void BmpLoadTest::SetUp()
     });
     Load(Write("earlier.bmp", WriteBmp(parts)));
     ASSERT_TRUE(BitmapShows(*source_.Bitmap, small));
-    before_ = source_.Bitmap->Image();
+    before_ = ToQImage(*source_.Bitmap);
 }
 
 void BmpLoadTest::Load(const std::filesystem::path& file) { LoadChosenPicture(BmpEntry, file.string(), source_); }
@@ -458,7 +459,7 @@ std::string BmpLoadTest::ExpectCleanFailure(const std::filesystem::path& file)
         ADD_FAILURE() << "not the program's Exception: " << e.what();
     }
     EXPECT_TRUE(PlanesAllWhite());
-    EXPECT_TRUE(source_.Bitmap->Image() == before_) << "the earlier picture was replaced or changed";
+    EXPECT_TRUE(ToQImage(*source_.Bitmap) == before_) << "the earlier picture was replaced or changed";
     return message;
 }
 

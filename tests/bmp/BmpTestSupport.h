@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QImage>
+
 #include "platform/Graphics.h"
 
 // Shared by the bitmap tests: pictures in memory, ImageMagick as the

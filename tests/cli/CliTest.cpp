@@ -148,6 +148,24 @@ TEST_P(Status, ExitStatusAndMessages)
 
 INSTANTIATE_TEST_SUITE_P(Runs, Status, ::testing::ValuesIn(kStatuses), CaseName{});
 
+// hsi-cli finds Qt's image code beside it; moved away from it, the steps that
+// need that code fail with a reason and the others still run.
+TEST_F(Cli, WithoutItsQtModuleBitmapStepsFailAndOthersRun)
+{
+    const fs::path alone = dir / "bin" / "hsi-cli";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(HSI_CLI, alone);
+    const std::string bmp = (dir / "x.bmp").string();
+    std::ofstream(bmp) << "BM";  // never decoded: the reader is not there
+    const std::string command = Quote(alone.string()) + " open-bmp " + Quote(bmp) + " readout 2>" +
+                                Quote((dir / "err").string()) + " >" + Quote((dir / "out").string());
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_NE(ReadFile(dir / "err").find("hsi-cli: Cannot load Qt's image code"), std::string::npos)
+        << ReadFile(dir / "err");
+    EXPECT_EQ(ReadFile(dir / "out"), "255 255 255 255 255 255 255 255 255\n");
+}
+
 }  // namespace
 
 TEST_F(Cli, SamplePrintsWholeNumbersAndExactReals)

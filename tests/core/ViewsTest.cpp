@@ -14,6 +14,7 @@
 #include "ui/Views.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/PackColor.h"
+#include "tests/support/QtPictures.h"
 
 using namespace ChannelPlanes;
 
@@ -55,7 +56,7 @@ TEST_P(HueShade, FillsTheWholeView)
     TPicture panel;
     TCanvas canvas(*panel.Bitmap, PlaneWidth, PlaneHeight);
     PaintHueView(canvas);
-    const QImage& image = panel.Bitmap->Image();
+    const QImage& image = ToQImage(*panel.Bitmap);
     ASSERT_EQ(image.format(), QImage::Format_RGB32);
     for (int y = 0; y < PlaneHeight; ++y)
         for (int x = 0; x < PlaneWidth; ++x)
@@ -125,17 +126,16 @@ TEST(Views, PictureOfAnotherSizeIsDrawnWhereItReaches)
     }
 }
 
-TEST(Views, PalettePictureBecomesColour)
+TEST(Views, PalettePictureIsPaintedOverAndKeptBeyond)
 {
     PatternPlanes();
     QImage indexed(PlaneWidth + 10, PlaneHeight, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(10, 20, 30), qRgb(200, 100, 50)});
     indexed.fill(1);
     TPicture panel;
-    panel.Bitmap->SetImage(indexed);
+    panel.Bitmap->Assign(ToBitmap(indexed));
     TCanvas canvas(*panel.Bitmap, PlaneWidth, PlaneHeight);
     PaintHueView(canvas);
-    EXPECT_EQ(panel.Bitmap->Image().format(), QImage::Format_RGB32);
     EXPECT_EQ(panel.Bitmap->Pixel(0, 0), ExpectedHue(0, 0));
     EXPECT_EQ(panel.Bitmap->Pixel(PlaneWidth - 1, PlaneHeight - 1), ExpectedHue(PlaneWidth - 1, PlaneHeight - 1));
     EXPECT_EQ(panel.Bitmap->Pixel(PlaneWidth + 3, 5), PackColor(200, 100, 50));  // beyond the workspace: kept
@@ -147,13 +147,12 @@ TEST(Bitmap, ScanLineIsTheRowAndTellsNoOne)
     QImage indexed(4, 3, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(1, 2, 3)});
     indexed.fill(0);
-    bitmap.SetImage(indexed);
+    bitmap.Assign(ToBitmap(indexed));
     int changes = 0;
     bitmap.OnChange = [&] { ++changes; };
-    QRgb* row = bitmap.ScanLine(2);
-    EXPECT_EQ(bitmap.Image().format(), QImage::Format_RGB32);
-    EXPECT_EQ(row[0], qRgb(1, 2, 3));  // the palette colour, now held directly
-    row[3] = qRgb(40, 50, 60);
+    TPixel* row = bitmap.ScanLine(2);
+    EXPECT_EQ(row[0], PixelOf(1, 2, 3));  // the palette colour, held directly
+    row[3] = PixelOf(40, 50, 60);
     EXPECT_EQ(bitmap.Pixel(3, 2), PackColor(40, 50, 60));
     EXPECT_EQ(bitmap.Pixel(3, 1), PackColor(1, 2, 3));
     EXPECT_EQ(changes, 0);

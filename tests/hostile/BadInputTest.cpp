@@ -26,6 +26,7 @@
 #include "platform/Exception.h"
 #include "platform/JPEG.h"
 #include "workspace/ChannelPlanes.h"
+#include "tests/support/QtPictures.h"
 
 using namespace hostile;
 
@@ -261,7 +262,7 @@ protected:
     {
         // The left panel already shows a picture, which a failed load keeps.
         LoadChosenPicture(BmpEntry, scratch_.Write("earlier.bmp", PatternBitmap(30, 20)), source_);
-        before_ = source_.Bitmap->Image();
+        before_ = ToQImage(*source_.Bitmap);
     }
     void TearDown() override { ScreenColorDepth = savedDepth_; }
 
@@ -284,12 +285,12 @@ protected:
     {
         EXPECT_NE(message.find(want), std::string::npos) << "message: " << message << "\nwanted: " << want;
         EXPECT_TRUE(AllPlanes255());
-        EXPECT_TRUE(source_.Bitmap->Image() == before_) << "the earlier picture was replaced or changed";
+        EXPECT_TRUE(ToQImage(*source_.Bitmap) == before_) << "the earlier picture was replaced or changed";
     }
 
     void ExpectLoaded(const std::function<void(const QImage&)>& check)
     {
-        const QImage& picture = source_.Bitmap->Image();
+        const QImage& picture = ToQImage(*source_.Bitmap);
         ASSERT_FALSE(picture.isNull());
         EXPECT_TRUE(PlanesHoldPicture(picture));
         if (check) check(picture);
@@ -659,7 +660,7 @@ TEST_P(ScanCutTest, LoadsWhatTheLibraryDecodes)
     const std::optional<std::string> message = Open(JpegEntry, path);
     ASSERT_FALSE(message) << *message;
     // djpeg warns of the cut (exit status 2) and gives the same pixels.
-    EXPECT_TRUE(SamePixels(source_.Bitmap->Image(), Djpeg(path)));
+    EXPECT_TRUE(SamePixels(ToQImage(*source_.Bitmap), Djpeg(path)));
     ExpectLoaded(nullptr);
 }
 

@@ -22,6 +22,7 @@
 #include "platform/BMP.h"
 #include "platform/Exception.h"
 #include "platform/JPEG.h"
+#include "tests/support/QtPictures.h"
 #include "workspace/ChannelPlanes.h"
 
 using namespace hostile;
@@ -50,7 +51,7 @@ protected:
     void SetUp() override
     {
         LoadChosenPicture(BmpEntry, scratch_.Write("earlier.bmp", PatternBitmap(30, 20)), source_);
-        before_ = source_.Bitmap->Image();
+        before_ = ToQImage(*source_.Bitmap);
         bytes_ = ReadFile(GetParam().path);
     }
     void TearDown() override { ScreenColorDepth = savedDepth_; }
@@ -64,28 +65,28 @@ protected:
             LoadChosenPicture(entry, path, source_);
         } catch (const Exception& e) {
             EXPECT_TRUE(AllPlanes255()) << e.what();
-            EXPECT_TRUE(source_.Bitmap->Image() == before_) << "the earlier picture changed: " << e.what();
+            EXPECT_TRUE(ToQImage(*source_.Bitmap) == before_) << "the earlier picture changed: " << e.what();
             return false;
         }
-        EXPECT_TRUE(PlanesHoldPicture(source_.Bitmap->Image()));
+        EXPECT_TRUE(PlanesHoldPicture(ToQImage(*source_.Bitmap)));
         // The next file must again be seen to leave the panel alone.
-        before_ = source_.Bitmap->Image();
+        before_ = ToQImage(*source_.Bitmap);
         return true;
     }
 
     // The fuzzers' own path: a picture, or the program's Exception.
-    void InMemory(const std::function<QImage()>& decode)
+    void InMemory(const std::function<TBitmap()>& decode)
     {
         TBitmap picture;
         try {
-            picture.SetImage(decode());
+            picture.Assign(decode());
         } catch (const Exception&) {
             return;
         }
         ASSERT_FALSE(picture.Empty());
         ResetPlanes();
         CopyPictureToPlanes(picture);
-        EXPECT_TRUE(PlanesHoldPicture(picture.Image()));
+        EXPECT_TRUE(PlanesHoldPicture(ToQImage(picture)));
     }
 
     Scratch scratch_;
@@ -132,15 +133,9 @@ TEST_P(RegressionTest, BmpEntry)
     // scale); a palette or 1-bit picture must come out exactly as it read it.
     const QImage plain = PlainQtRead(bytes_);
     if (loaded && !plain.isNull() && plain.depth() <= 8) {
-        EXPECT_TRUE(SamePixels(source_.Bitmap->Image(), plain));
+        EXPECT_TRUE(SamePixels(ToQImage(*source_.Bitmap), plain));
     }
-    InMemory([&] {
-        const QByteArray data(reinterpret_cast<const char*>(bytes_.data()), static_cast<qsizetype>(bytes_.size()));
-        QBuffer device;
-        device.setData(data);
-        device.open(QIODevice::ReadOnly);
-        return ReadBitmap(device, GetParam().name);
-    });
+    InMemory([&] { return DecodeBitmap(bytes_, GetParam().name); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RegressionTest, ::testing::ValuesIn(Files()), CaseName{});

@@ -24,6 +24,7 @@
 #include "ui/Views.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/HueSamples.h"
+#include "tests/support/QtPictures.h"
 
 using namespace hostile;
 using namespace ChannelPlanes;
@@ -155,7 +156,7 @@ TEST_F(SessionTest, RandomCommandsKeepEveryPromise)
         const int roll = std::uniform_int_distribution<int>(0, 99)(random);
         std::string what;
         ::testing::AssertionResult ok = ::testing::AssertionSuccess();
-        const QImage before = source_.Bitmap->Image();
+        const QImage before = ToQImage(*source_.Bitmap);
         if (roll < 45) {
             const Choice& c = pick(roll < 30 ? goods : bads);
             what = "open " + c.label;
@@ -170,13 +171,13 @@ TEST_F(SessionTest, RandomCommandsKeepEveryPromise)
             }
             if (c.good) {
                 if (failed) ok = ::testing::AssertionFailure() << "failed: " << message;
-                if (ok) ok = SamePixels(source_.Bitmap->Image(), c.picture);  // the left panel
+                if (ok) ok = SamePixels(ToQImage(*source_.Bitmap), c.picture);  // the left panel
                 if (ok) ok = PlanesHoldPicture(c.picture);
             } else if (!failed) {
                 ok = ::testing::AssertionFailure() << "loaded";
             } else if (message.find(c.message) == std::string::npos) {
                 ok = ::testing::AssertionFailure() << "said \"" << message << "\", not \"" << c.message << "\"";
-            } else if (!(source_.Bitmap->Image() == before)) {
+            } else if (!(ToQImage(*source_.Bitmap) == before)) {
                 ok = ::testing::AssertionFailure() << "the left panel's picture changed";
             } else {
                 ok = AllPlanes255();
@@ -185,7 +186,7 @@ TEST_F(SessionTest, RandomCommandsKeepEveryPromise)
             what = "cancel";
             ResetPlanes();  // and the box "開啟檔案失敗!!"
             ok = AllPlanes255();
-            if (ok && !(source_.Bitmap->Image() == before))
+            if (ok && !(ToQImage(*source_.Bitmap) == before))
                 ok = ::testing::AssertionFailure() << "the left panel's picture changed";
         } else if (roll < 75) {
             what = "轉換成HSI";

@@ -25,6 +25,7 @@
 #include "ui/Views.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/HueSamples.h"
+#include "tests/support/QtPictures.h"
 
 using namespace hostile;
 
@@ -160,7 +161,7 @@ private slots:
         int removed = 0;
         for (int step = 0; step < steps; ++step) {
             const int roll = std::uniform_int_distribution<int>(0, 99)(random);
-            const QImage before = form.Image1->Picture->Bitmap->Image();
+            const QImage before = ToQImage(*form.Image1->Picture->Bitmap);
             const QStringList boxesBefore = BoxTexts(form);
             shownErrors.clear();
             ::testing::AssertionResult ok = ::testing::AssertionSuccess();
@@ -177,19 +178,19 @@ private slots:
                     if (!sawBox) ok = ::testing::AssertionFailure() << "no box 開啟檔案失敗!!";
                     if (ok && !shownErrors.isEmpty()) ok = ::testing::AssertionFailure() << "an error was shown";
                     if (ok) ok = AllPlanes255();
-                    if (ok && !(form.Image1->Picture->Bitmap->Image() == before))
+                    if (ok && !(ToQImage(*form.Image1->Picture->Bitmap) == before))
                         ok = ::testing::AssertionFailure() << "the left panel changed";
                 } else if (a.good) {
                     if (!shownErrors.isEmpty())
                         ok = ::testing::AssertionFailure() << "error shown: " << shownErrors.join("; ").toStdString();
-                    if (ok) ok = SamePixels(form.Image1->Picture->Bitmap->Image(), a.picture);
+                    if (ok) ok = SamePixels(ToQImage(*form.Image1->Picture->Bitmap), a.picture);
                     if (ok) ok = PlanesHoldPicture(a.picture);
                 } else {
                     if (shownErrors.size() != 1 || !shownErrors[0].contains(a.message))
                         ok = ::testing::AssertionFailure() << "errors shown: [" << shownErrors.join("; ").toStdString()
                                                            << "], wanted one with " << a.message.toStdString();
                     if (ok) ok = AllPlanes255();
-                    if (ok && !(form.Image1->Picture->Bitmap->Image() == before))
+                    if (ok && !(ToQImage(*form.Image1->Picture->Bitmap) == before))
                         ok = ::testing::AssertionFailure() << "the left panel changed";
                 }
             } else if (roll < 65) {

@@ -9,6 +9,7 @@
 #include "core/CaseName.h"
 #include "platform/Exception.h"
 #include "platform/JPEG.h"
+#include "tests/support/QtPictures.h"
 
 using namespace jpegtest;
 
@@ -25,7 +26,15 @@ QImage LoadAndDecode(const std::string& path)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromFile(path);
-    return jpeg.Decode();
+    return ToQImage(jpeg.Decode());
+}
+
+std::size_t DistinctColours(const QImage& image)
+{
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+    return colours.size();
 }
 
 // Every comparison below needs them; without them the tests fail, they do not skip.
@@ -90,12 +99,11 @@ TEST_P(Kinds, DecodeAsDjpegDoes)
     EXPECT_EQ(jpeg.Width(), 101);
     EXPECT_EQ(jpeg.Height(), 67);
 
-    const QImage image = jpeg.Decode();
-    ASSERT_EQ(image.format(), c.format);
+    const QImage image = ToQImage(jpeg.Decode());
     const bool indexed = c.format == kIndexed;
+    // Through the library's colour map: at most the palette's 236 colours.
     if (indexed) {
-        EXPECT_GE(image.colorCount(), 1);
-        EXPECT_LE(image.colorCount(), 236);
+        EXPECT_LE(DistinctColours(image), 236u);
     }
     EXPECT_EQ(Differences(image, DjpegFloat(file, indexed ? kPalette : QStringList{})), "");
 }
@@ -147,8 +155,7 @@ TEST_P(CutInScan, DecodesWithoutErrorAsDjpegDoes)
     ::testing::internal::CaptureStderr();
     ASSERT_NO_THROW(image = LoadAndDecode(cut));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the library's warning must stay quiet";
-    const bool indexed = image.format() == kIndexed;
-    EXPECT_EQ(indexed, c.screenDepth <= 8 || c.cjpeg.contains("-grayscale"));
+    const bool indexed = c.screenDepth <= 8 || c.cjpeg.contains("-grayscale");
     EXPECT_EQ(Differences(image, DjpegFloat(cut, indexed ? kPalette : QStringList{}, true)), "");
 }
 
@@ -207,9 +214,7 @@ TEST_P(Cmyk, AdobeFileDecodesAsDjpegDoes)
     const std::string file = TempPath(std::string(c.name) + ".jpg");
     WriteBytes(file, EncodeRaw(how, InvertedCmykPicture(how.width, how.height)));
 
-    const QImage image = LoadAndDecode(file);
-    ASSERT_EQ(image.format(), QImage::Format_RGB32);
-    EXPECT_EQ(Differences(image, DjpegFloat(file)), "");
+    EXPECT_EQ(Differences(LoadAndDecode(file), DjpegFloat(file)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(FourComponents, Cmyk, ::testing::ValuesIn(kCmyk), CaseName{});

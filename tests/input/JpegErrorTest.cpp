@@ -149,7 +149,7 @@ TEST_F(JpegFile, FailedLoadKeepsThePictureBefore)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(Baseline());
-    const QImage before = jpeg.Decode();
+    const TBitmap before = jpeg.Decode();
     FailureOf([&] { jpeg.LoadFromBytes(Head(At(0xDA))); });
     EXPECT_EQ(jpeg.Width(), 40);
     EXPECT_EQ(jpeg.Height(), 30);
@@ -163,6 +163,49 @@ TEST_F(JpegFile, EmptyLoadForgetsThePictureBefore)
     jpeg.LoadFromBytes({});
     EXPECT_EQ(jpeg.Width(), 0);
     EXPECT_EQ(jpeg.Height(), 0);
+    EXPECT_EQ(JpegErrorCode(FailureOf([&] { jpeg.Decode(); })), JERR_INPUT_EMPTY);
+}
+
+// ---- A file read by parts ------------------------------------------------------------
+
+// The file stays open after LoadFromFile and is read only where the library
+// asks; the picture must be the one the same bytes give from memory.
+TEST(ReadByParts, LongSkippedSegmentsGiveThePictureOfTheBytes)
+{
+    // Three APP15 segments of nearly 64 KiB each, which the library skips
+    // unread: each skip reaches past the read buffer.
+    Bytes bytes = ReadBytes(Cjpeg(SyntheticPpm(200, 150), {"-sample", "2x2"}, "skips.jpg"));
+    for (int k = 0; k < 3; ++k) {
+        Bytes segment = {0xFF, 0xEF, 0xFF, 0xFF};
+        segment.resize(2 + 0xFFFF, static_cast<unsigned char>(k));
+        bytes.insert(bytes.begin() + 2, segment.begin(), segment.end());
+    }
+    const std::string file = TempPath("skips.jpg");
+    WriteBytes(file, bytes);
+    TJPEGImage fromFile, fromBytes;
+    fromFile.LoadFromFile(file);
+    fromBytes.LoadFromBytes(bytes);
+    EXPECT_EQ(fromFile.Width(), 200);
+    EXPECT_TRUE(fromFile.Decode() == fromBytes.Decode());
+    EXPECT_TRUE(fromFile.DecodeTopLeft(120, 70) == fromBytes.DecodeTopLeft(120, 70));
+}
+
+TEST(ReadByParts, FileCutAfterLoadingDecodesWhatIsLeft)
+{
+    // Another program cuts the file between loading and decoding: the decode
+    // shows what is left, as for a file that was cut to begin with.
+    const Bytes whole = ReadBytes(Cjpeg(SyntheticPpm(300, 200), {"-sample", "2x2"}, "shrinks.jpg"));
+    const std::string file = TempPath("shrinks.jpg");
+    WriteBytes(file, whole);
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(file);
+    const Bytes left(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2));
+    std::filesystem::resize_file(file, left.size());
+    TJPEGImage cut;
+    cut.LoadFromBytes(left);
+    EXPECT_TRUE(jpeg.Decode() == cut.Decode());
+    // Emptied: nothing to decode any more.
+    std::filesystem::resize_file(file, 0);
     EXPECT_EQ(JpegErrorCode(FailureOf([&] { jpeg.Decode(); })), JERR_INPUT_EMPTY);
 }
 

@@ -8,6 +8,7 @@
 #include "JpegTestSupport.h"
 #include "core/CaseName.h"
 #include "platform/JPEG.h"
+#include "tests/support/QtPictures.h"
 
 using namespace jpegtest;
 
@@ -64,15 +65,14 @@ TEST_P(Region, TopLeftIsExactlyTheFullDecodesCorner)
     TJPEGImage jpeg;
     jpeg.LoadFromFile(Cjpeg(SyntheticPpm(size.width, size.height), kind.cjpeg, name));
 
-    const QImage full = jpeg.Decode();
-    const QImage corner = jpeg.DecodeTopLeft(423, 384);
-    ASSERT_EQ(corner.width(), std::min(size.width, 423));
-    ASSERT_EQ(corner.height(), std::min(size.height, 384));
-    ASSERT_EQ(corner.format(), full.format());
+    const TBitmap full = jpeg.Decode();
+    const TBitmap corner = jpeg.DecodeTopLeft(423, 384);
+    ASSERT_EQ(corner.Width(), std::min(size.width, 423));
+    ASSERT_EQ(corner.Height(), std::min(size.height, 384));
     int differing = 0;
-    for (int y = 0; y < corner.height(); ++y)
-        for (int x = 0; x < corner.width(); ++x)
-            if (corner.pixel(x, y) != full.pixel(x, y) && differing++ < 5)
+    for (int y = 0; y < corner.Height(); ++y)
+        for (int x = 0; x < corner.Width(); ++x)
+            if (corner.Pixel(x, y) != full.Pixel(x, y) && differing++ < 5)
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") differs";
     EXPECT_EQ(differing, 0);
 }
@@ -95,8 +95,8 @@ TEST(Region, CutInsideTheScanStillMatches)
     const Bytes whole = ReadBytes(Cjpeg(SyntheticPpm(900, 700), {"-sample", "2x2"}, "region_cut.jpg"));
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(Bytes(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 6)));
-    const QImage full = jpeg.Decode();
-    EXPECT_EQ(jpeg.DecodeTopLeft(423, 384), full.copy(0, 0, 423, 384));
+    const QImage full = ToQImage(jpeg.Decode());
+    EXPECT_EQ(ToQImage(jpeg.DecodeTopLeft(423, 384)), full.copy(0, 0, 423, 384));
 }
 
 }  // namespace

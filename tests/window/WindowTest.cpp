@@ -16,6 +16,7 @@
 #include "ui/Unit1.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/PackColor.h"
+#include "tests/support/QtPictures.h"
 
 using namespace ChannelPlanes;
 
@@ -370,7 +371,7 @@ private slots:
         WhenDialogShownChoose("BMP (*.bmp)", WriteBitmap(dir.filePath("good.bmp"), 120, 80));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
         QVERIFY(shownErrors.isEmpty());
-        const QImage before = form->Image1->Picture->Bitmap->Image();
+        const QImage before = ToQImage(*form->Image1->Picture->Bitmap);
 
         QFile bad(dir.filePath(name));
         QVERIFY(bad.open(QIODevice::WriteOnly));
@@ -380,7 +381,7 @@ private slots:
         QTest::mouseClick(form->Button1, Qt::LeftButton);
         QCOMPARE(shownErrors.size(), 1);
         QVERIFY2(shownErrors[0].contains(message), qPrintable(shownErrors[0]));
-        QCOMPARE(form->Image1->Picture->Bitmap->Image(), before);
+        QCOMPARE(ToQImage(*form->Image1->Picture->Bitmap), before);
         QVERIFY(std::all_of(&R[0][0], &R[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
         QVERIFY(std::all_of(&H[0][0], &H[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
     }
@@ -390,13 +391,13 @@ private slots:
         QTemporaryDir dir;
         WhenDialogShownChoose("BMP (*.bmp)", WriteBitmap(dir.filePath("good.bmp"), 64, 64));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        const QImage before = form->Image1->Picture->Bitmap->Image();
+        const QImage before = ToQImage(*form->Image1->Picture->Bitmap);
         WhenShown<QFileDialog>([](QFileDialog* dialog) {
             dialog->reject();
             WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         });
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        QCOMPARE(form->Image1->Picture->Bitmap->Image(), before);
+        QCOMPARE(ToQImage(*form->Image1->Picture->Bitmap), before);
         QVERIFY(std::all_of(&G[0][0], &G[0][0] + PlaneSamples, [](auto v) { return v == 255; }));
     }
 
