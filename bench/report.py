@@ -56,9 +56,12 @@ def main():
         if name.startswith("Load/"):
             row(name, ms, "ms")
     for picture, o in processes["open"].items():
+        # A progressive file must be read whole: its figures are reported, not bounded.
+        whole = picture.startswith("progressive")
         row(f"hsi-cli open {picture} vs djpeg -dct float", o["open_s"] * 1e3, "ms", o["djpeg_s"] * 1e3,
-            "<= 0.2x djpeg", 0.2)
-        row(f"hsi-cli open {picture}: peak RSS", o["peak_rss_kib"] / 1024, "MiB", None, "< 40 MiB", absolute=40)
+            "(read whole)" if whole else "<= 0.2x djpeg", None if whole else 0.2)
+        row(f"hsi-cli open {picture}: peak RSS", o["peak_rss_kib"] / 1024, "MiB", None,
+            "(reported)" if whole else "< 40 MiB", absolute=None if whole else 40)
     row("window: start until visible", window["visible_s"] * 1e3, "ms")
     row("window: start until painted", window["painted_s"] * 1e3, "ms")
     row("window: start until a click is answered", window["answered_s"] * 1e3, "ms", None, "<= 300 ms",
