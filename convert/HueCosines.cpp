@@ -1,13 +1,20 @@
 #include "convert/HueCosines.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 
 #include "convert/StrictFloat.h"
 
 namespace {
 
-HueCosines cache_[HueCosineSlots];
+// 6 MiB, so that the tens of thousands of hues of a photograph seldom meet in
+// a slot: on a boundary of 2 MiB it fills three huge pages, which the first
+// fill touches at the cost of three page faults instead of 1,536.
+constexpr std::size_t HugePage = std::size_t{2} << 20;
+alignas(HugePage) HueCosines cache_[HueCosineSlots];
 
 }  // namespace
 
@@ -21,7 +28,8 @@ HueCosines CosinesOf(double hue)
 
 HueCosines* HueCosineCache()
 {
-    static const bool filled = (std::fill_n(cache_, HueCosineSlots, CosinesOf(0.0)), true);
+    static const bool filled = (::madvise(cache_, sizeof cache_, MADV_HUGEPAGE),
+                                std::fill_n(cache_, HueCosineSlots, CosinesOf(0.0)), true);
     (void)filled;
     return cache_;
 }
