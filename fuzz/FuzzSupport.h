@@ -1,6 +1,7 @@
 #pragma once
 // What both fuzzers share: a quiet Qt, and the workspace checked against the
 // picture it was copied from.
+#include <QImage>
 #include <QtGlobal>
 
 #include <bit>
