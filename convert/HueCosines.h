@@ -17,7 +17,7 @@ HueCosines CosinesOf(double hue);
 // A direct-mapped cache of CosinesOf keyed by the hue's bits, so that equal
 // hues, which pictures are full of, pay for their cosines once. Exact for any
 // hue, NaN and infinities included: a slot is used only when its key matches.
-inline constexpr int HueCosineSlotBits = 18;
+inline constexpr int HueCosineSlotBits = 19;
 inline constexpr int HueCosineSlots = 1 << HueCosineSlotBits;
 
 // The cache, every slot valid (the first call fills all with the hue +0.0).
