@@ -26,6 +26,7 @@
 #include "workspace/ChannelPlanes.h"
 #include "workspace/HueSamples.h"
 #include "tests/support/QtPictures.h"
+#include "tests/support/WhenShown.h"
 
 using namespace hostile;
 
@@ -44,24 +45,6 @@ struct Answer {
     QString message{};  // bad: a part of the error shown
     bool removeOnAccept = false;  // gone between the dialog and the load
 };
-
-// Runs `act` on the next visible top-level widget of type W, from inside
-// whatever event loop is then waiting for it.
-template <class W>
-void WhenShown(std::function<void(W*)> act)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* target = qobject_cast<W*>(w); target && target->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(target);
-                return;
-            }
-    });
-    timer->start(5);
-}
 
 // Answers the dialog as a user typing the whole path would; cancels it and
 // the box after it, should the dialog not take the answer, so that the

@@ -17,6 +17,7 @@
 #include "workspace/ChannelPlanes.h"
 #include "workspace/PackColor.h"
 #include "tests/support/QtPictures.h"
+#include "tests/support/WhenShown.h"
 
 using namespace ChannelPlanes;
 
@@ -46,24 +47,6 @@ QStringList BoxTexts(const TForm1& form)
                            form.Edit8, form.Edit9})
         texts << e->text();
     return texts;
-}
-
-// Runs `act` on the next top-level widget of type W that shows up, from
-// inside whatever event loop is then waiting.
-template <class W>
-void WhenShown(std::function<void(W*)> act)
-{
-    auto timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* target = qobject_cast<W*>(w); target && target->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(target);
-                return;
-            }
-    });
-    timer->start(10);
 }
 
 // Chooses `file` under the dialog's entry `filter` and confirms, as a user
