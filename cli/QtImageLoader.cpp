@@ -25,8 +25,12 @@ const QtImageFunctions& Load()
     if (!module) throw Exception(std::string("Cannot load Qt's image code: ") + ::dlerror());
     using Entry = const QtImageFunctions* (*)();
     const auto entry = reinterpret_cast<Entry>(::dlsym(module, QtImageEntryName));
-    if (!entry) throw Exception("Cannot load Qt's image code: " + path + " has no " + QtImageEntryName);
-    return *entry();
+    const QtImageFunctions* functions = entry ? entry() : nullptr;
+    if (!functions || functions->size != sizeof(QtImageFunctions)) {
+        ::dlclose(module);
+        throw Exception("Cannot load Qt's image code: " + path + " is not this version's module");
+    }
+    return *functions;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ void WritePng(const TBitmap& picture, int width, int height, const std::string& 
         throw Exception("Cannot write \"" + fileName + "\"");
 }
 
-constexpr QtImageFunctions Functions{DecodeBitmap, WritePng};
+constexpr QtImageFunctions Functions{sizeof(QtImageFunctions), DecodeBitmap, WritePng};
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,9 @@
 // writing PNG files) find it in a module loaded on first use, so that every
 // other step runs without mapping Qt's libraries at all.
 struct QtImageFunctions {
+    // sizeof(QtImageFunctions) as the module was built: a module left from
+    // another build is refused rather than called.
+    std::size_t size;
     // DecodeBitmap, as the window reads Windows bitmaps.
     TBitmap (*decodeBitmap)(const std::vector<unsigned char>& file, const std::string& name);
     // Writes the top-left width x height of `picture` as a PNG file. Throws

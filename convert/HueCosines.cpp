@@ -13,7 +13,7 @@ namespace {
 // 12 MiB, so that the tens of thousands of hues of a picture, and those of
 // the pictures before it, seldom meet in a slot: on a boundary of 2 MiB it
 // fills six huge pages, which the first fill touches at the cost of six page
-// faults instead of 3,072.
+// faults instead of 3,072 (where the kernel grants them).
 constexpr std::size_t HugePage = std::size_t{2} << 20;
 alignas(HugePage) HueCosines cache_[HueCosineSlots];
 

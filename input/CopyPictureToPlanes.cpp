@@ -9,6 +9,7 @@ namespace {
 // The planes run down columns and a picture along rows: going in bands of
 // rows, each column's few samples of a band share a cache line.
 constexpr int BandRows = 8;
+static_assert(PlaneHeight % BandRows == 0, "bands must tile the planes");
 
 }  // namespace
 

@@ -89,7 +89,9 @@ PictureFile::PictureFile(const std::string& fileName) : name_(fileName)
     Descriptor file;
     struct stat info {};
     OpenChecked(fileName, file, info);
-    if (S_ISREG(info.st_mode)) {
+    // A regular file that says it is empty may still have content (/proc,
+    // some network file systems): such files are read whole, as devices are.
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
         size_ = static_cast<std::uint64_t>(info.st_size);
         fd_ = file.Release();
     } else {
@@ -116,9 +118,18 @@ std::size_t PictureFile::Read(std::uint64_t offset, unsigned char* to, std::size
         std::memcpy(to, bytes_.data() + offset, n);
         return n;
     }
-    // A file that keeps growing while it is read is held to the same bound.
-    if (offset >= MaxPictureFileBytes) throw TooLarge(name_);
-    count = std::min<std::size_t>(count, MaxPictureFileBytes - offset);
+    // A file that keeps growing while it is read is held to the same bound;
+    // one that simply ends there has nothing more to give.
+    if (offset >= MaxPictureFileBytes) {
+        unsigned char probe = 0;
+        if (ReadFromFile(offset, &probe, 1) == 0) return 0;
+        throw TooLarge(name_);
+    }
+    return ReadFromFile(offset, to, std::min<std::size_t>(count, MaxPictureFileBytes - offset));
+}
+
+std::size_t PictureFile::ReadFromFile(std::uint64_t offset, unsigned char* to, std::size_t count) const
+{
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::pread(fd_, to + done, count - done, static_cast<off_t>(offset + done));

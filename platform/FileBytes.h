@@ -15,8 +15,9 @@ std::vector<unsigned char> ReadFileBytes(const std::string& fileName);
 
 // A picture file open for reading by parts, so that a decoder that needs only
 // the start of a large file reads only that. A regular file stays open and
-// is read where asked; anything else (a device) is read whole at once, as
-// ReadFileBytes does. Opening refuses what ReadFileBytes refuses.
+// is read where asked; anything else (a device, or a file that says it is
+// empty) is read whole at once, as ReadFileBytes does. Opening refuses what
+// ReadFileBytes refuses.
 class PictureFile {
 public:
     explicit PictureFile(const std::string& fileName);
@@ -35,6 +36,8 @@ public:
     const std::vector<unsigned char>* Bytes() const { return fd_ < 0 ? &bytes_ : nullptr; }
 
 private:
+    std::size_t ReadFromFile(std::uint64_t offset, unsigned char* to, std::size_t count) const;
+
     std::string name_;
     int fd_ = -1;
     std::uint64_t size_ = 0;

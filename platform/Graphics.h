@@ -40,9 +40,12 @@ class TBitmap {
 public:
     TBitmap() = default;
     // A picture of this size holding these pixels, row by row, Width() each.
+    // A picture with no pixels is 0 x 0, whatever it was given.
     TBitmap(int width, int height, std::vector<TPixel> pixels)
         : width_(width), height_(height), pixels_(std::move(pixels))
     {
+        if (width_ <= 0 || height_ <= 0 || pixels_.size() != std::size_t(width_) * std::size_t(height_))
+            *this = TBitmap();
     }
 
     int Width() const { return width_; }

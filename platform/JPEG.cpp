@@ -98,8 +98,13 @@ boolean FillFromFile(j_decompress_ptr cinfo)
     try {
         n = src->file->Read(src->offset, src->buffer, kReadChunk);
     } catch (const std::exception& e) {
-        src->failure = e.what();
         failed = true;
+        // Nothing may leave for the library's C frames; without the words,
+        // the library's own "Input file read error" is shown.
+        try {
+            src->failure = e.what();
+        } catch (...) {
+        }
     }
     // Outside the handler: the library's error exit jumps away.
     if (failed) ERREXIT(cinfo, JERR_FILE_READ);
@@ -143,7 +148,7 @@ bool Guarded(std::jmp_buf& jump, const Step& step)
     return true;
 }
 
-// A decompression object over bytes in memory, destroyed with this object:
+// A decompression object over a file or bytes in memory, destroyed with this object:
 // after success and after an error alike.
 class Decompressor {
 public:

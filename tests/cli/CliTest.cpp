@@ -148,22 +148,39 @@ TEST_P(Status, ExitStatusAndMessages)
 
 INSTANTIATE_TEST_SUITE_P(Runs, Status, ::testing::ValuesIn(kStatuses), CaseName{});
 
-// hsi-cli finds Qt's image code beside it; moved away from it, the steps that
-// need that code fail with a reason and the others still run.
-TEST_F(Cli, WithoutItsQtModuleBitmapStepsFailAndOthersRun)
+// hsi-cli finds Qt's image code beside it; moved away from it, exactly the
+// steps that need that code fail, with a reason, and the others run.
+TEST_F(Cli, WithoutItsQtModuleOnlyBitmapAndPngStepsFail)
 {
     const fs::path alone = dir / "bin" / "hsi-cli";
     fs::create_directories(alone.parent_path());
     fs::copy_file(HSI_CLI, alone);
-    const std::string bmp = (dir / "x.bmp").string();
+    const std::string bmp = (dir / "x.bmp").string(), png = (dir / "x.png").string();
     std::ofstream(bmp) << "BM";  // never decoded: the reader is not there
-    const std::string command = Quote(alone.string()) + " open-bmp " + Quote(bmp) + " readout 2>" +
-                                Quote((dir / "err").string()) + " >" + Quote((dir / "out").string());
-    const int raw = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
-    EXPECT_NE(ReadFile(dir / "err").find("hsi-cli: Cannot load Qt's image code"), std::string::npos)
-        << ReadFile(dir / "err");
-    EXPECT_EQ(ReadFile(dir / "out"), "255 255 255 255 255 255 255 255 255\n");
+    ASSERT_EQ(Cmd("open-bmp " + Quote(bmp)).status, 1) << "the real hsi-cli must read it, and fail";
+    const struct {
+        std::string steps;
+        bool needsQt;
+    } cases[] = {
+        {"open " + Quote(bmp), false},  // the JPEG entry, whatever the name
+        {"hsi rgb readout sample 1 2", false},
+        {"cancel dump " + Quote((dir / "planes").string()), false},
+        {"open-bmp " + Quote(bmp), true},
+        {"hsi save-hue " + Quote(png), true},
+        {"rgb save-result " + Quote(png), true},
+        {"open-bmp " + Quote(bmp) + " save-source " + Quote(png), true},
+    };
+    for (const auto& c : cases) {
+        const std::string command = Quote(alone.string()) + " " + c.steps + " 2>" + Quote((dir / "err").string()) +
+                                    " >/dev/null";
+        const int raw = std::system(command.c_str());
+        const std::string err = ReadFile(dir / "err");
+        const bool refused = err.find("hsi-cli: Cannot load Qt's image code") != std::string::npos;
+        EXPECT_EQ(refused, c.needsQt) << c.steps << ": " << err;
+        if (c.steps.rfind("open ", 0) != 0) {
+            EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.needsQt ? 1 : 0) << c.steps << ": " << err;
+        }
+    }
 }
 
 }  // namespace

@@ -239,6 +239,29 @@ TEST(Unreadable, FileBeyondTheMemoryBoundIsRefusedUnread)
     std::filesystem::remove(file);
 }
 
+TEST_F(JpegFile, FileOfExactlyTheBoundIsReadToItsEnd)
+{
+    // The header without its scan, then zeros up to exactly 512 MiB (sparse):
+    // the library reads on to the end looking for a marker, and must meet the
+    // end of the file there, not the bound.
+    const std::string file = TempPath("bound.jpg");
+    const Bytes head = Head(At(0xDA));
+    WriteBytes(file, head);
+    std::filesystem::resize_file(file, std::uintmax_t{512} << 20);
+    TJPEGImage fromFile, fromBytes;
+    EXPECT_EQ(FailureOf([&] { fromFile.LoadFromFile(file); }), FailureOf([&] { fromBytes.LoadFromBytes(head); }));
+    std::filesystem::remove(file);
+}
+
+TEST_F(JpegFile, FileThatSaysItIsEmptyIsStillRead)
+{
+    // /proc files give their content while their size reads 0.
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(Baseline());
+    EXPECT_EQ(JpegErrorCode(FailureOf([&] { jpeg.LoadFromFile("/proc/self/status"); })), JERR_NO_SOI);
+    EXPECT_EQ(jpeg.Width(), 40);
+}
+
 // ---- Pictures too large to decode ---------------------------------------------------------
 
 // A small file whose frame header claims another size: the data behind it
