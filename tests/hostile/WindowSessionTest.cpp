@@ -25,6 +25,7 @@
 #include "ui/Views.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/HueSamples.h"
+#include "tests/support/BoxTexts.h"
 #include "tests/support/QtPictures.h"
 #include "tests/support/WhenShown.h"
 
@@ -79,15 +80,6 @@ unsigned long EnvNumber(const char* name, unsigned long fallback)
 {
     const char* v = std::getenv(name);
     return v && *v ? std::strtoul(v, nullptr, 10) : fallback;
-}
-
-QStringList BoxTexts(const TForm1& form)
-{
-    QStringList texts;
-    for (const TEdit* e : {form.Edit1, form.Edit2, form.Edit3, form.Edit4, form.Edit5, form.Edit6, form.Edit7,
-                           form.Edit8, form.Edit9})
-        texts << e->text();
-    return texts;
 }
 
 }  // namespace

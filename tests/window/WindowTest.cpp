@@ -16,6 +16,7 @@
 #include "ui/Unit1.h"
 #include "workspace/ChannelPlanes.h"
 #include "workspace/PackColor.h"
+#include "tests/support/BoxTexts.h"
 #include "tests/support/QtPictures.h"
 #include "tests/support/WhenShown.h"
 
@@ -38,15 +39,6 @@ bool PanelIs(const TImage* panel, const std::function<TColor(int, int)>& expecte
         for (int x = 0; x < PlaneWidth; ++x)
             if (b.Pixel(x, y) != expected(x, y)) return false;
     return true;
-}
-
-QStringList BoxTexts(const TForm1& form)
-{
-    QStringList texts;
-    for (const TEdit* e : {form.Edit1, form.Edit2, form.Edit3, form.Edit4, form.Edit5, form.Edit6, form.Edit7,
-                           form.Edit8, form.Edit9})
-        texts << e->text();
-    return texts;
 }
 
 // Chooses `file` under the dialog's entry `filter` and confirms, as a user
