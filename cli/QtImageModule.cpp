@@ -5,14 +5,13 @@
 
 #include "platform/BMP.h"
 #include "platform/Exception.h"
+#include "platform/QtPixels.h"
 
 namespace {
 
 void WritePng(const TBitmap& picture, int width, int height, const std::string& fileName)
 {
-    const QImage rows(reinterpret_cast<const uchar*>(picture.ScanLine(0)), picture.Width(), picture.Height(),
-                      qsizetype(picture.Width()) * qsizetype(sizeof(TPixel)), QImage::Format_RGB32);
-    if (!rows.copy(0, 0, width, height).save(QString::fromStdString(fileName), "PNG"))
+    if (!RowsAsImage(picture).copy(0, 0, width, height).save(QString::fromStdString(fileName), "PNG"))
         throw Exception("Cannot write \"" + fileName + "\"");
 }
 

@@ -1,7 +1,6 @@
 #include "platform/Forms.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -10,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/JPEG.h"
+#include "platform/QtPixels.h"
 
 namespace {
 
@@ -149,10 +149,6 @@ void TImage::paintEvent(QPaintEvent*)
 {
     repaintPending_ = false;
     if (picture_.Bitmap->Empty()) return;
-    const TBitmap& bitmap = *picture_.Bitmap;
-    // The picture's own rows, painted where they lie.
-    const QImage rows(reinterpret_cast<const uchar*>(bitmap.ScanLine(0)), bitmap.Width(), bitmap.Height(),
-                      qsizetype(bitmap.Width()) * qsizetype(sizeof(TPixel)), QImage::Format_RGB32);
     QPainter painter(this);
-    painter.drawImage(0, 0, rows);
+    painter.drawImage(0, 0, RowsAsImage(*picture_.Bitmap));
 }
